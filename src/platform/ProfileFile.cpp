@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <string_view>
 
 #include "platform/Windows1252.h"
 
@@ -61,6 +62,8 @@ std::string flatten(const std::string& s)
     return out;
 }
 
+constexpr std::string_view utf8Bom = "\xEF\xBB\xBF";
+
 } // namespace
 
 ProfileWriteError::ProfileWriteError(const std::string& path)
@@ -78,13 +81,12 @@ struct ProfileFile::Content {
     };
     std::vector<Line> lines;
     bool windows1252 = false;
+    bool byteOrderMark = false;
     std::string eol = "\n";
     bool endsWithEol = true;
-    // Identity of the file the cache was read from.
+    // The bytes the lines were parsed from: a read whose bytes are equal reuses the parse.
     bool present = false;
-    std::int64_t mtimeNs = -1;
-    std::int64_t size = -1;
-    std::uint64_t inode = 0;
+    std::string raw;
 
     // Index of the first header of the section, or npos.
     std::size_t findSection(const std::string& section) const
@@ -133,10 +135,14 @@ struct ProfileFile::Content {
         return line;
     }
 
-    void parse(const std::string& raw)
+    void parse(std::string_view bytes)
     {
-        windows1252 = !IsValidUtf8(raw);
-        const std::string text = windows1252 ? Windows1252ToUtf8(raw) : raw;
+        // Editors on Windows often start UTF-8 files with a byte order mark; it is kept on write.
+        byteOrderMark = bytes.starts_with(utf8Bom);
+        if (byteOrderMark)
+            bytes.remove_prefix(utf8Bom.size());
+        windows1252 = !IsValidUtf8(bytes);
+        const std::string text = windows1252 ? Windows1252ToUtf8(bytes) : std::string(bytes);
         const std::size_t firstLf = text.find('\n');
         eol = (firstLf != std::string::npos && firstLf > 0 && text[firstLf - 1] == '\r') ? "\r\n" : "\n";
         endsWithEol = text.empty() || text.back() == '\n';
@@ -160,7 +166,9 @@ struct ProfileFile::Content {
             if (i + 1 < lines.size() || endsWithEol)
                 out += eol;
         }
-        return windows1252 ? Utf8ToWindows1252(out) : out;
+        if (windows1252)
+            return Utf8ToWindows1252(out);
+        return byteOrderMark ? std::string(utf8Bom) + out : out;
     }
 };
 
@@ -176,25 +184,24 @@ bool ProfileFile::exists() const
 
 const ProfileFile::Content& ProfileFile::load() const
 {
+    // Every read looks at the file's current bytes; timestamps are too coarse to tell two quick
+    // edits apart, the bytes are not.
     struct stat st {};
     const bool present = ::stat(path_.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-    const std::int64_t mtimeNs = present ? st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec : -1;
-    if (cache_ && cache_->present == present
-        && (!present
-            || (cache_->mtimeNs == mtimeNs && cache_->size == st.st_size && cache_->inode == st.st_ino)))
+    std::string raw;
+    if (present) {
+        std::ifstream in(path_, std::ios::binary);
+        std::ostringstream bytes;
+        bytes << in.rdbuf();
+        raw = bytes.str();
+    }
+    if (cache_ && cache_->present == present && cache_->raw == raw)
         return *cache_;
 
     auto content = std::make_unique<Content>();
     content->present = present;
-    if (present) {
-        std::ifstream in(path_, std::ios::binary);
-        std::ostringstream raw;
-        raw << in.rdbuf();
-        content->parse(raw.str());
-        content->mtimeNs = mtimeNs;
-        content->size = st.st_size;
-        content->inode = st.st_ino;
-    }
+    content->parse(raw);
+    content->raw = std::move(raw);
     cache_ = std::move(content);
     return *cache_;
 }
@@ -208,7 +215,12 @@ void ProfileFile::store(const Content& content)
     const std::string data = content.serialize();
 
     struct stat st {};
-    const mode_t mode = ::stat(target.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644;
+    const bool existing = ::stat(target.c_str(), &st) == 0;
+    // A file without any write permission is read-only, as the Windows attribute would make it,
+    // even for a user whose rights would let the rename below replace it.
+    if (existing && (!S_ISREG(st.st_mode) || (st.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0))
+        throw ProfileWriteError(path_);
+    const mode_t mode = existing ? (st.st_mode & 07777) : 0644;
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
     if (fd < 0)
         throw ProfileWriteError(path_);

@@ -6,9 +6,10 @@
 // sees the file's current content and every write goes to the file at once, leaving every other
 // line (comments, order, unknown keys, line ends) as it was. A missing file reads as all
 // defaults and is created by the first write. Files are read as UTF-8 when valid, else as
-// Windows-1252, and written back in the encoding they were read in, so files of the Windows
-// program keep working. A value or key holding a line break is flattened to one line, so a
-// written value can never create keys of its own.
+// Windows-1252, and written back in the encoding they were read in (a UTF-8 byte order mark is
+// kept), so files of the Windows program keep working. A file without write permission counts as
+// read-only. A value or key holding a line break is flattened to one line, so a written value can
+// never create keys of its own.
 
 #include <cstdint>
 #include <memory>
