@@ -131,6 +131,25 @@ TEST_F(SettingsTest, BadValuesGiveDefaultsNeverACrash)
     EXPECT_EQ(b.LoadForm().Width, 350);
 }
 
+TEST_F(SettingsTest, OverlongValuesAreCutAndOverlongNumbersGiveDefaults)
+{
+    const std::string longPath = "/" + std::string(5000, 'p');
+    ProgramSettings& s = open("[MainWnd]\n" + std::string(200000, 'x') + "\nLogLevel=" + std::string(3000, '1')
+                              + "\nWidth=0000000000000000000000000000000000000000640\nLogPath=" + longPath
+                              + "\nEditor=" + std::string(4000, 'e') + "\nPassword=" + std::string(3000, 'q')
+                              + "\n[SUPPORTED]\nDevice1=" + std::string(3000, 'd') + "\n");
+    EXPECT_EQ(s.LogLevel, 0);
+    EXPECT_EQ(s.LogPath, longPath.substr(0, 2047));
+    ASSERT_EQ(s.SupportedDeviceList.size(), 1u);
+    EXPECT_EQ(s.SupportedDeviceList[0], std::string(2047, 'd'));
+    const MainWndLayout layout = s.LoadForm();
+    EXPECT_EQ(layout.Width, 640);
+    EXPECT_EQ(layout.Editor, std::string(2047, 'e'));
+    EXPECT_EQ(layout.Password, std::string(40, 'q'));
+    EXPECT_TRUE(s.SaveFormSimple().saved); // and the file stays usable
+    EXPECT_EQ(ProfileFile(ini()).readInteger("MainWnd", "Version", 0), 500);
+}
+
 TEST_F(SettingsTest, LoadFormFillsTheWindowTheOptionsAndThePassword)
 {
     const std::string password45 = "0123456789abcdefghijABCDEFGHIJ0123456789xyzXY";

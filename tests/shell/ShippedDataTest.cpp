@@ -87,7 +87,11 @@ std::vector<std::string> controlKeys()
         "lb_PTError", "lb_PTTimeout",
         // configuration editor of generation 30
         "lb_ConfigSize", "lb_OSNo", "lb_OSVersion", "lb_DevID", "lb_DevSize", "lb_DevType", "lb_CreationDate",
-        "lb_KeyboardID", "lb_KeyboardSize", "lb_SoundID", "lb_SoundSize", "lb_DisplayID", "lb_DisplaySize"};
+        "lb_KeyboardID", "lb_KeyboardSize", "lb_SoundID", "lb_SoundSize", "lb_DisplayID", "lb_DisplaySize",
+        "ed_DevSerNo", "ed_DevName", "ed_DevSysPassword", "ed_DevApplPassword", "se_DevOnTime", "se_DevLightTime",
+        "se_DevBatCapacity", "se_KeyboardRepeatFirstTime", "se_KeyboardRepeatTime", "ed_KeyMask", "ed_OnMask",
+        "ed_OnRow", "ed_RepeatMask", "ed_ProtectMask", "ed_KeyTable", "ed_ShiftTable", "se_SoundVolume",
+        "se_DisplayContrast", "se_DisplayContrastBias", "se_DisplayColPixel", "se_DisplayRowPixel"};
     // Lists: their items are keyed by name + index.
     const std::vector<std::pair<std::string, int>> lists = {
         {"lb_CODevice", 4},     {"ts_ConfigSet", 6},  {"bx_DevName", 5},       {"bx_ComType", 4},
@@ -100,19 +104,30 @@ std::vector<std::string> controlKeys()
     return keys;
 }
 
-// Every catalogue key that program code names as a string literal.
-std::set<std::string> keysUsedInSources()
+// The catalogue keys named as whole string literals in a source text: message keys by their
+// prefixes and the message box keys.
+std::set<std::string> keysNamedIn(const std::string& text)
 {
     static const std::regex literal(
         R"re("((?:menu|hint|hintLbl|btnLbl|lbl|rLbl|msg|sts|dlg)_[A-Za-z0-9_]+|SMsgDlg[A-Za-z]+)")re");
     std::set<std::string> keys;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(sourceDir() + "/src")) {
-        const std::string ext = entry.path().extension().string();
-        if (!entry.is_regular_file() || (ext != ".cpp" && ext != ".h"))
-            continue;
-        const std::string text = ReadFile(entry.path().string());
-        for (std::sregex_iterator m(text.begin(), text.end(), literal), end; m != end; ++m)
-            keys.insert((*m)[1]);
+    for (std::sregex_iterator m(text.begin(), text.end(), literal), end; m != end; ++m)
+        keys.insert((*m)[1]);
+    return keys;
+}
+
+// Every catalogue key that program code names, in the libraries and in the programs.
+std::set<std::string> keysUsedInSources()
+{
+    std::set<std::string> keys;
+    for (const char* folder : {"/src", "/apps"}) {
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(sourceDir() + folder)) {
+            const std::string ext = entry.path().extension().string();
+            if (!entry.is_regular_file() || (ext != ".cpp" && ext != ".h"))
+                continue;
+            const std::set<std::string> found = keysNamedIn(ReadFile(entry.path().string()));
+            keys.insert(found.begin(), found.end());
+        }
     }
     return keys;
 }
@@ -172,40 +187,153 @@ TEST(LanguageFiles, GermanAndEnglishHaveTheSameKeys)
 
 TEST(LanguageFiles, TheSourceScanFindsKeys)
 {
-    // Guards the scan itself: the password dialog names its message key.
+    EXPECT_EQ(keysNamedIn(R"(GetText("menu_File", "unnown"); GetText("hintLbl_FileSize", "");
+        GetMessageText(f, "LABEL", "dlg_InvalidPassword"); LoadLanguageString("SMsgDlgYesToAll");
+        x = "msg_"; y = "lb_COOK"; z = "msg_ErrPath: detail"; w = "rLbl_AutoRec";)"),
+              (std::set<std::string>{"SMsgDlgYesToAll", "dlg_InvalidPassword", "hintLbl_FileSize", "menu_File",
+                                     "rLbl_AutoRec"}));
+    // The password dialog names its message key.
     EXPECT_TRUE(keysUsedInSources().count("dlg_InvalidPassword"));
+}
+
+namespace {
+
+std::string defaultsFile()
+{
+    return sourceDir() + "/data/Talvix5.def";
+}
+
+enum class KeyType { Integer, Boolean, Text };
+
+// The keys of a station section, with their types; a typo in the factory file would silently
+// give the built-in default instead of the value written there.
+const std::vector<std::pair<std::string, KeyType>> kStationKeys = {
+    {"Com", KeyType::Integer}, {"Winsock", KeyType::Boolean}, {"WsAddress", KeyType::Text},
+    {"WsPort", KeyType::Text}, {"Baud", KeyType::Integer}, {"ByteSize", KeyType::Integer},
+    {"StopBits", KeyType::Integer}, {"Parity", KeyType::Integer}, {"ModemInit", KeyType::Text},
+    {"XPos", KeyType::Integer}, {"YPos", KeyType::Integer}, {"ZielDatei", KeyType::Integer},
+    {"NachReceive", KeyType::Integer}, {"STXSave", KeyType::Boolean}, {"ETXSave", KeyType::Boolean},
+    {"STXFullFilename", KeyType::Boolean}, {"LineSeparator", KeyType::Integer}, {"AutoRec", KeyType::Boolean},
+    {"AutoProg", KeyType::Boolean}, {"ConfirmUpdate", KeyType::Boolean}, {"UpdateViaTempFolder", KeyType::Boolean},
+    {"AutoInternet", KeyType::Boolean}, {"AutoSetTime", KeyType::Boolean}, {"AutoUpload", KeyType::Boolean},
+    {"UploadPath", KeyType::Text}, {"DataPath", KeyType::Text}, {"DataFileName", KeyType::Text},
+    {"UpdatePath", KeyType::Text}, {"TarnUpdateFilterIndex", KeyType::Integer},
+    {"UpdateFilterIndex", KeyType::Integer}, {"ConfigFilterIndex", KeyType::Integer},
+    {"TableFilterIndex", KeyType::Integer}, {"TimeFormat", KeyType::Text}, {"DateFormat", KeyType::Text},
+    {"ReceiveDataSplit", KeyType::Boolean}};
+
+const std::vector<std::pair<std::string, KeyType>> kMainWndKeys = {
+    {"Version", KeyType::Integer}, {"UpdateProg", KeyType::Text}, {"LogLevel", KeyType::Integer},
+    {"LogDelimiter", KeyType::Integer}, {"LogPath", KeyType::Text}, {"LogFileValidityPeriod", KeyType::Integer},
+    {"DefaultUpdatePath", KeyType::Text}, {"DefaultTablePath", KeyType::Text}, {"DefaultConfigPath", KeyType::Text},
+    {"CtrlFilesEnable", KeyType::Boolean}, {"UsbEnable", KeyType::Boolean}, {"WndState", KeyType::Integer},
+    {"XPos", KeyType::Integer}, {"YPos", KeyType::Integer}, {"Height", KeyType::Integer},
+    {"Width", KeyType::Integer}, {"WndMode", KeyType::Integer}, {"Editor", KeyType::Text},
+    {"Password", KeyType::Text}, {"ChildNo", KeyType::Integer}};
+
+// Every key of the section is known, and numbers and booleans are written as such.
+void expectKnownKeysWithValidValues(const ProfileFile& file, const std::string& section,
+                                    const std::vector<std::pair<std::string, KeyType>>& known)
+{
+    for (const std::string& key : file.keys(section)) {
+        const auto it = std::find_if(known.begin(), known.end(), [&](const auto& k) { return k.first == key; });
+        ASSERT_NE(it, known.end()) << section << ": unknown key " << key;
+        const std::string value = file.readString(section, key, "");
+        if (it->second == KeyType::Integer) {
+            EXPECT_NE(file.readInteger(section, key, -99999), -99999) << section << "." << key << "=" << value;
+        } else if (it->second == KeyType::Boolean) {
+            EXPECT_TRUE(value == "0" || value == "1") << section << "." << key << "=" << value;
+        }
+    }
+}
+
+} // namespace
+
+TEST(FactorySettings, HoldOnlyKnownSectionsAndKeysWithValidValues)
+{
+    const ProfileFile file(defaultsFile());
+    ASSERT_TRUE(file.exists());
+    EXPECT_EQ(file.sections(), (std::vector<std::string>{"MainWnd", "SUPPORTED", "ComPorts", "DEFAULT", "USB"}));
+    expectKnownKeysWithValidValues(file, "MainWnd", kMainWndKeys);
+    expectKnownKeysWithValidValues(file, "DEFAULT", kStationKeys);
+    expectKnownKeysWithValidValues(file, "USB", kStationKeys);
+    for (const char* key : {"Com", "Winsock", "WsAddress", "WsPort", "ModemInit", "StopBits", "ReceiveDataSplit"})
+        EXPECT_FALSE(file.valueExists("USB", key)) << key << " is never read for USB stations";
+
+    const std::vector<std::string> devices = file.keys("SUPPORTED");
+    ASSERT_FALSE(devices.empty());
+    for (std::size_t i = 0; i < devices.size(); ++i) {
+        EXPECT_EQ(devices[i], "Device" + std::to_string(i + 1)) << "the list ends at the first missing number";
+        const std::string product = file.readString("SUPPORTED", devices[i], "");
+        EXPECT_FALSE(product.empty());
+        EXPECT_LE(product.size(), 55u) << "longer than a USB product string buffer: " << product;
+        EXPECT_TRUE(std::all_of(product.begin(), product.end(), [](char c) { return c >= 32 && c < 127; }))
+            << product;
+    }
+}
+
+TEST(FactorySettings, TheDefaultStationWorksOutOfTheBox)
+{
+    const ProfileFile file(defaultsFile());
+    const char* s = "DEFAULT";
+    for (const auto& [key, type] : kStationKeys) {
+        const bool derivedFromTheProgramFolders = key == "UploadPath" || key == "DataPath" || key == "UpdatePath";
+        const bool placeOfAnExistingStation = key == "XPos" || key == "YPos";
+        EXPECT_EQ(file.valueExists(s, key), !derivedFromTheProgramFolders && !placeOfAnExistingStation) << key;
+    }
+    // A serial port of the fixed table (COM17 is the first USB serial adapter), no network, no modem.
+    EXPECT_GE(file.readInteger(s, "Com", 0), 1);
+    EXPECT_LE(file.readInteger(s, "Com", 0), 48);
+    EXPECT_FALSE(file.readBool(s, "Winsock", true));
+    EXPECT_EQ(file.readString(s, "ModemInit", "x"), "");
+    EXPECT_EQ(file.readString(s, "WsPort", ""), "10001");
+    // The line settings the terminals speak by default.
+    EXPECT_EQ(file.readInteger(s, "Baud", 0), 19200);
+    EXPECT_EQ(file.readInteger(s, "ByteSize", 0), 8);
+    EXPECT_EQ(file.readInteger(s, "StopBits", 0), 1);
+    EXPECT_EQ(file.readInteger(s, "Parity", -1), 0);
+    // Records are received automatically into one collective file and the terminal is locked.
+    EXPECT_TRUE(file.readBool(s, "AutoRec", false));
+    EXPECT_EQ(file.readInteger(s, "ZielDatei", -1), 0);
+    EXPECT_EQ(file.readInteger(s, "NachReceive", -1), 0);
+    const std::string dataFile = file.readString(s, "DataFileName", "");
+    EXPECT_FALSE(dataFile.empty());
+    EXPECT_EQ(dataFile.find_first_of("/\\:%#"), std::string::npos) << dataFile;
+    EXPECT_EQ(file.readInteger(s, "LineSeparator", -1), 0);
+    EXPECT_EQ(file.readString(s, "TimeFormat", ""), "hhnnss");
+    EXPECT_EQ(file.readString(s, "DateFormat", ""), "yyyymmdd");
+    // USB stations receive the same way.
+    EXPECT_TRUE(file.readBool("USB", "AutoRec", false));
+    EXPECT_EQ(file.readInteger("USB", "Baud", 0), 19200);
+    EXPECT_EQ(file.readString("USB", "DataFileName", ""), dataFile);
 }
 
 TEST(FactorySettings, StartAsACurrentFileWithSensibleValues)
 {
+    // The first start with a settings file named on the command line: only its ".def" exists.
     TempDir dir;
-    WriteFile(dir / "prog/Talvix5.ini", ReadFile(sourceDir() + "/data/Talvix5.def"));
+    const ProgramFolders folders = ResolveProgramFolders(dir / "prog", dir / "site/Talvix5.ini");
+    WriteFile(DefaultsFileFor(folders.IniDatei), ReadFile(defaultsFile()));
+    ASSERT_EQ(FindOrCreateSettingsFile(folders.IniDatei).status, SettingsFileStatus::CopiedFromDefaults);
     Tfm_TalvixOption options;
-    ProgramSettings settings(ResolveProgramFolders(dir / "prog", ""), options);
+    ProgramSettings settings(folders, options);
     settings.ReadAtStart();
     EXPECT_FALSE(settings.SaveNeededAtShow());
     EXPECT_EQ(settings.IniVersion, 500);
-    EXPECT_GE(settings.LogLevel, 0);
+    EXPECT_EQ(settings.LogLevel, 0); // the log folder is not created by the program: no message at the first start
     EXPECT_EQ(settings.LogDelimiter, 32);
     EXPECT_EQ(settings.LogPath, settings.ProgDataPath + "log/");
     EXPECT_EQ(settings.UpdateProgPath, settings.SettingsPath);
     EXPECT_EQ(settings.LogFileValidityPeriod, 30);
+    EXPECT_TRUE(settings.UsbEnable);
     ASSERT_FALSE(settings.SupportedDeviceList.empty());
     EXPECT_EQ(settings.SupportedDeviceList.front(), "KV Terminal USB");
     const MainWndLayout layout = settings.LoadForm();
+    EXPECT_FALSE(layout.StartAsIcon);
+    EXPECT_EQ(layout.WndMode, wmCascade);
+    EXPECT_GE(layout.Width, 350);
+    EXPECT_GE(layout.Height, 350);
     EXPECT_EQ(layout.Editor, "xdg-open");
     EXPECT_EQ(layout.Password, "");
     EXPECT_EQ(layout.ChildNo, 0);
-
-    const ProfileFile& file = settings.InitFile();
-    for (const char* key : {"Com", "Winsock", "WsAddress", "WsPort", "Baud", "ByteSize", "StopBits", "Parity",
-                            "ModemInit", "ZielDatei", "NachReceive", "STXSave", "ETXSave", "STXFullFilename",
-                            "LineSeparator", "AutoRec", "AutoProg", "ConfirmUpdate", "UpdateViaTempFolder",
-                            "AutoInternet", "AutoSetTime", "AutoUpload", "DataFileName", "TarnUpdateFilterIndex",
-                            "UpdateFilterIndex", "ConfigFilterIndex", "TableFilterIndex", "TimeFormat", "DateFormat",
-                            "ReceiveDataSplit"})
-        EXPECT_TRUE(file.valueExists("DEFAULT", key)) << key;
-    EXPECT_TRUE(file.readBool("DEFAULT", "AutoRec", false));
-    EXPECT_EQ(file.readInteger("DEFAULT", "Baud", 0), 19200);
-    EXPECT_TRUE(file.readBool("USB", "AutoRec", false));
 }
