@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "shell/PasswordCheck.h"
+#include "shell/ProgramSettings.h"
 #include "support/TempDir.h"
 
 using namespace talvix;
@@ -109,4 +110,17 @@ TEST(Password, IsCutAfter40Characters)
     for (int i = 0; i < 45; ++i)
         umlauts += "\xC3\xBC";
     EXPECT_EQ(CutPassword(umlauts), umlauts.substr(0, 80)); // characters, never half of one
+}
+
+TEST_F(PasswordTest, APasswordOf45CharactersInTheFileIsAskedForAsItsFirst40)
+{
+    const std::string password45 = "0123456789abcdefghijABCDEFGHIJ0123456789xyzXY";
+    WriteFile(dir / "prog/Talvix5.ini", "[MainWnd]\nPassword=" + password45 + "\n");
+    Tfm_TalvixOption options;
+    ProgramSettings settings(ResolveProgramFolders(dir / "prog", ""), options);
+    settings.ReadAtStart();
+    settings.LoadForm();
+    TypingUser user({password45, password45.substr(0, 39), password45.substr(0, 40)});
+    EXPECT_TRUE(CheckPassword(settings.Password, dialog, user));
+    EXPECT_EQ(messages.shown.size(), 2u); // the whole 45 and 39 characters were wrong
 }

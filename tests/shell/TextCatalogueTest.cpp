@@ -58,6 +58,19 @@ TEST_F(CatalogueTest, MessageTextsGiveTheKeyWhenMissingAndNothingWithoutAFile)
     EXPECT_EQ(boxes.LoadLanguageString("SMsgDlgOK"), "SMsgDlgOK");
 }
 
+TEST_F(CatalogueTest, AFileWithoutTheLabelSectionIsAFileWithEveryKeyMissing)
+{
+    WriteFile(lng(), "[OTHER]\nmenu_File=&Datei\nSMsgDlgOK=OK\nlb_Password=x\n");
+    MessageBoxTexts boxes;
+    boxes.SetLanguageFile(lng());
+    EXPECT_EQ(TextCatalogue(lng()).GetText("menu_File", "unnown"), "unnown");
+    EXPECT_EQ(GetMessageText(lng(), "LABEL", "dlg_InvalidPassword"), "dlg_InvalidPassword");
+    EXPECT_EQ(boxes.LoadLanguageString("SMsgDlgOK"), "SMsgDlgOK");
+    std::vector<ControlText> form = {{"lb_Password", ControlKind::Label, "Passwort eingeben:", {}}};
+    EXPECT_TRUE(ChangeLanguage(form, lng(), "LABEL"));
+    EXPECT_EQ(form[0].caption, "lb_Password");
+}
+
 namespace {
 
 std::vector<ControlText> optionsDialog()
