@@ -96,19 +96,20 @@ void QtLoop::invokeAndWait(std::function<void()> fn)
 
 bool QtLoop::serveUntil(const std::function<bool()>& predicate, Millis timeout)
 {
+    // The predicate may change without any event of ours (another thread finishing, another
+    // program removing a file), so it is looked at again at least every pollInterval.
+    constexpr int pollInterval = 10;
     QElapsedTimer clock;
     clock.start();
     QEventLoop nested;
-    QTimer deadline;
-    deadline.setSingleShot(true);
-    deadline.setTimerType(Qt::PreciseTimer);
-    deadline.start(static_cast<int>(timeout.count()));
+    QTimer wake;
+    wake.setTimerType(Qt::PreciseTimer);
+    wake.start(pollInterval);
     for (;;) {
         if (predicate())
             return true;
         if (clock.elapsed() >= timeout.count())
             return false;
-        // Wakes for any event, at the latest for the deadline timer.
         nested.processEvents(QEventLoop::WaitForMoreEvents);
     }
 }
