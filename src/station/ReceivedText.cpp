@@ -2,7 +2,12 @@
 
 #include <unistd.h>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <cstring>
 
@@ -36,6 +41,24 @@ const char* findLineEnd(const char* p, const char* end)
         ++p;
     return p;
 }
+
+#if defined(__SSE2__)
+// Bit i of cr (lf) is set when byte i of the 64 bytes at p is CR (LF).
+void lineEndMasks(const char* p, std::uint64_t& cr, std::uint64_t& lf)
+{
+    const __m128i crs = _mm_set1_epi8('\r');
+    const __m128i lfs = _mm_set1_epi8('\n');
+    cr = 0;
+    lf = 0;
+    for (int i = 0; i < 4; ++i) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
+        cr |= static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, crs))))
+            << (16 * i);
+        lf |= static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, lfs))))
+            << (16 * i);
+    }
+}
+#endif
 
 } // namespace
 
@@ -134,6 +157,51 @@ bool LineReader::next(Chunk& chunk)
         inLongLine_ = false;
         return true;
     }
+}
+
+LineReader::Run LineReader::takeRegularLines()
+{
+    Run run;
+#if defined(__SSE2__)
+    // Lines are checked for their length only where they cross a 64-byte block boundary, which
+    // needs a line length limit of at least 64 (tiny test buffers go without this path).
+    if (inLongLine_ || maxLine_ < 64 || end_ - begin_ < 65)
+        return run;
+    const char* const base = buffer_.get() + begin_;
+    // Every line taken is followed by at least one more byte, so it is not the last line.
+    const std::size_t limit = end_ - begin_ - 1;
+    std::size_t runEnd = 0; // after the LF of the last line taken
+    std::uint64_t afterCr = 0; // CR in bit 63 of the previous block
+    std::uint64_t afterLf = 1; // a line starts at offset 0
+    for (std::size_t pos = 0; pos + 64 <= limit; pos += 64) {
+        std::uint64_t cr;
+        std::uint64_t lf;
+        lineEndMasks(base + pos, cr, lf);
+        const std::uint64_t crBefore = (cr << 1) | afterCr; // bit i: byte i-1 is CR
+        const std::uint64_t lineStarts = (lf << 1) | afterLf; // bit i: a line starts at byte i
+        // Irregular: an LF without CR before it, a CR without LF after it, a line starting with
+        // CR (empty, or ended by a lone CR).
+        const std::uint64_t irregular = (lf ^ crBefore) | (lineStarts & cr);
+        std::uint64_t taken = lf;
+        if (irregular != 0)
+            taken &= (std::uint64_t { 1 } << std::countr_zero(irregular)) - 1;
+        if (taken != 0) {
+            // Only the first line ending in this block can have started long before it.
+            const std::size_t firstLf = pos + static_cast<std::size_t>(std::countr_zero(taken));
+            if (firstLf - runEnd > maxLine_)
+                break;
+            run.lines += static_cast<std::uint64_t>(std::popcount(taken));
+            runEnd = pos + 64 - static_cast<std::size_t>(std::countl_zero(taken));
+        }
+        if (irregular != 0)
+            break;
+        afterCr = cr >> 63;
+        afterLf = lf >> 63;
+    }
+    run.text = std::string_view(base, runEnd);
+    begin_ += runEnd;
+#endif
+    return run;
 }
 
 } // namespace talvix

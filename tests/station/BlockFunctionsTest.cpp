@@ -55,6 +55,26 @@ TEST(CheckMultiData, CountsHeaderLines)
     EXPECT_EQ(CheckMultiData(dir.file("missing")), 0);
 }
 
+TEST(CheckMultiData, CountsHeadersAmongManyRegularLines)
+{
+    TempDir dir;
+    std::string received;
+    int headers = 0;
+    for (int i = 0; i < 30000; ++i) {
+        if (i % 1000 == 0) {
+            received += "%%STX/" + std::to_string(i) + "/a/b/c\r\n";
+            ++headers;
+        } else if (i % 1000 == 500) {
+            received += "rec %%STX twice %%STX\r\n";
+            ++headers;
+        } else {
+            received += "4012345" + std::to_string(i) + (i % 777 == 0 ? "%%ST\r\nX\r\n" : "\r\n");
+        }
+    }
+    writeFile(dir.file("in"), received);
+    EXPECT_EQ(CheckMultiData(dir.file("in")), headers);
+}
+
 TEST(BlockCopy, WritesExactlyTheLinesOfOneBlock)
 {
     TempDir dir;

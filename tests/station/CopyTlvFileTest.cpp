@@ -89,6 +89,52 @@ TEST(CopyTlvFile, LongLinesAreDataCopiedUnchanged)
     EXPECT_EQ(readFile(file), longHeader + "\nr1\n" + longFooter + "\n");
 }
 
+// With CR LF wanted, regular lines are copied in bulk; with LF every line goes one by one. Written
+// lines never hold CR or LF, so both results must agree line for line.
+TEST(CopyTlvFile, BulkCopyOfRegularLinesAgreesWithLineByLine)
+{
+    TempDir dir;
+    std::string received = "%%STX/1/2/3/bulk.txt\r\n";
+    for (int i = 0; i < 20000; ++i) {
+        received += "40123456" + std::to_string(i) + ";1";
+        received += i % 997 == 0 ? "\r\n\r\n" : i % 1999 == 0 ? "\n" : i % 2999 == 0 ? "\r" : "\r\n";
+        if (i % 4001 == 0)
+            received += std::string(200 * 1024, 'L') + "\r\n";
+    }
+    received += "%%ETX 20000\r\n" + kFill48;
+    writeFile(dir.file("crlf.tmp"), received);
+    writeFile(dir.file("lf.tmp"), received);
+    std::string crlfName;
+    std::string lfName;
+    const int crlfCount = CopyTlvFile(dir.file("crlf.tmp"), false, false, lsCRLF, crlfName);
+    const int lfCount = CopyTlvFile(dir.file("lf.tmp"), false, false, lsLF, lfName);
+    EXPECT_EQ(crlfCount, 20000 + 5);
+    EXPECT_EQ(lfCount, crlfCount);
+    EXPECT_EQ(crlfName, "bulk.txt");
+    std::string expected;
+    for (const char c : readFile(dir.file("lf.tmp")))
+        expected += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    EXPECT_EQ(readFile(dir.file("crlf.tmp")), expected);
+}
+
+// Regular lines are found 64 bytes at a time; the footer must stay the last line, to be dropped,
+// wherever its line end falls in such a block.
+TEST(CopyTlvFile, FooterAfterRegularLinesIsDroppedAtEveryAlignment)
+{
+    TempDir dir;
+    const std::string file = dir.file("rcv.tmp");
+    for (std::size_t pad = 0; pad < 64; ++pad) {
+        SCOPED_TRACE("pad " + std::to_string(pad));
+        std::string records = "4012345678901;" + std::string(pad, '0') + "\r\n";
+        for (int i = 0; i < 20; ++i)
+            records += "40123456789" + std::to_string(10 + i) + ";1\r\n";
+        writeFile(file, "%%STX/1/2/3/n.txt\r\n" + records + "%%ETX 21\r\n");
+        std::string name;
+        EXPECT_EQ(CopyTlvFile(file, false, false, lsCRLF, name), 21);
+        EXPECT_EQ(readFile(file), records);
+    }
+}
+
 TEST(CopyTlvFile, LeftoverStagingFileIsReplaced)
 {
     TempDir dir;

@@ -113,6 +113,80 @@ TEST(LineReader, LongLineAtTheEndOfTheTextEndsWithIt)
     EXPECT_TRUE(r.chunks.back().endsLine);
 }
 
+namespace {
+
+// Random text of short and long lines with every kind of line end, empty lines and fill bytes,
+// regular stretches long enough for takeRegularLines to find them.
+std::string randomText(unsigned seed)
+{
+    const std::string ends[] = { "\r\n", "\r\n", "\r\n", "\r\n", "\n", "\r", "\r\n\r\n", "\n\r" };
+    std::string text;
+    auto random = [&seed](unsigned range) { return (seed = seed * 1103515245u + 12345u) / 65536u % range; };
+    const unsigned lines = 20 + random(200);
+    for (unsigned i = 0; i < lines; ++i) {
+        const unsigned length = random(10) == 0 ? random(300) : random(40);
+        for (unsigned j = 0; j < length; ++j)
+            text += static_cast<char>(random(20) == 0 ? '\x1A' : 'a' + random(26));
+        text += ends[random(8)];
+    }
+    if (random(2) == 0)
+        text += "tail without line end";
+    return text + std::string(random(3) * 40, '\x1A');
+}
+
+// Lines read with takeRegularLines wherever it takes something, the rest with next().
+std::vector<std::string> readMixed(const std::string& path, std::size_t capacity, std::uint64_t& regular)
+{
+    UniqueFd fd = openRegularForReading(path);
+    LineReader reader(fd.get(), textLength(fd.get()).value(), capacity);
+    std::vector<std::string> lines;
+    std::string line;
+    LineReader::Chunk chunk;
+    for (;;) {
+        const LineReader::Run run = reader.takeRegularLines();
+        std::string_view text = run.text;
+        std::uint64_t counted = 0;
+        while (!text.empty()) {
+            const std::size_t end = text.find("\r\n");
+            EXPECT_GT(end, 0u); // never an empty line
+            EXPECT_LT(end, reader.maxLineLength());
+            lines.emplace_back(text.substr(0, end));
+            text.remove_prefix(end + 2);
+            ++counted;
+        }
+        EXPECT_EQ(counted, run.lines);
+        regular += counted;
+        if (!reader.next(chunk)) {
+            EXPECT_TRUE(run.text.empty()) << "a run never holds the last line (it may be a footer)";
+            break;
+        }
+        line += chunk.text;
+        if (chunk.endsLine) {
+            lines.push_back(line);
+            line.clear();
+        }
+    }
+    return lines;
+}
+
+} // namespace
+
+TEST(LineReader, RegularLinesTakenAtOnceAreTheLinesNextWouldGive)
+{
+    TempDir dir;
+    std::uint64_t regular = 0;
+    for (unsigned seed = 1; seed <= 60; ++seed) {
+        writeFile(dir.file("in"), randomText(seed));
+        for (const std::size_t capacity : { 70u, 129u, 200u, 1000u, 65536u }) {
+            SCOPED_TRACE("seed " + std::to_string(seed) + " capacity " + std::to_string(capacity));
+            EXPECT_EQ(readMixed(dir.file("in"), capacity, regular), readAll(dir.file("in"), capacity).lines);
+        }
+    }
+#if defined(__SSE2__)
+    EXPECT_GT(regular, 1000u); // runs were taken, so the comparison above means something
+#endif
+}
+
 TEST(TextLength, DropsOnlyTheTrailingFillRunAcrossBlocks)
 {
     TempDir dir;
