@@ -2,12 +2,14 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <utility>
 
 #include "platform/DateTimeFormat.h"
 #include "platform/ShellPaths.h"
 #include "shell/SettingsLayout.h"
 #include "station/FileFunctions.h"
+#include "station/ReceivedFileCleaning.h"
 #include "station/TerminalPath.h"
 
 namespace talvix {
@@ -81,6 +83,17 @@ std::string TargetFileNaming::DataFolder() const
 std::string TargetFileNaming::InDataFolder(const std::string& name) const
 {
     return DataFolder() + safeRelativePath(name);
+}
+
+std::string TargetFileNaming::ControlFile(const std::string& extension) const
+{
+    // One name, whatever separators the pattern or a serial number brings.
+    std::string name = replaceExtension(safeRelativePath(GetFilePlusName(settings_.Data_File, "")), extension);
+    std::replace(name.begin(), name.end(), '/', '_');
+    std::string folder = DataFolder();
+    if (!settings_.Data_Path.empty() && folder.size() > 1)
+        folder.pop_back();
+    return folder + name;
 }
 
 PathBuildResult TargetFileNaming::CreatePathAndFileName()

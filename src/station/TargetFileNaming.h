@@ -91,6 +91,12 @@ public:
     // empty, and reports it through OnSizeDisplay.
     const TlvDatSizeDisplay& SetTlvDatSize(const std::string& Filename);
 
+    // A control file of the lock-file handshake with a program that reads the target files:
+    // the current target name with `extension` (".~CL", ".~HL") for its own, put right after the
+    // data folder's path without a separator ("/srv/daten" and Talvix.txt: /srv/datenTalvix.~CL),
+    // the name that program looks for.
+    std::string ControlFile(const std::string& extension) const;
+
     // The data folder, with a trailing separator; "Dir" of every name above.
     std::string DataFolder() const;
     // DataFolder() + the relative part of name, made safe.
