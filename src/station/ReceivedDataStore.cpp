@@ -79,10 +79,12 @@ void ReceivedDataStore::waitWhileHeld()
 DataListSaveResult ReceivedDataStore::DataListSave(const std::string& RcvFile)
 {
     UniqueFd received = openRegularForReading(RcvFile);
-    const auto length = received ? textLength(received.get()) : std::nullopt;
+    const std::optional<std::uint64_t> length = received ? textLength(received.get()) : std::nullopt;
+    const bool readable = length.has_value();
+    const std::uint64_t textBytes = length.value_or(0);
     std::string STXFilename;
-    if (length) {
-        LineReader header(received.get(), *length);
+    if (readable) {
+        LineReader header(received.get(), textBytes);
         STXFilename = headerFileName(header);
     }
 
@@ -99,7 +101,7 @@ DataListSaveResult ReceivedDataStore::DataListSave(const std::string& RcvFile)
     const bool noFreeNumber = settings_.Data_File.find('#') != std::string::npos && naming_.FileExtNo < 0;
     if (!noFreeNumber) {
         createHeaderDirectories(naming_.DataFolder(), target);
-        const Appended appended = length ? appendCleaned(received.get(), *length, target, settings_) : Appended {};
+        const Appended appended = readable ? appendCleaned(received.get(), textBytes, target, settings_) : Appended {};
         if (appended.ok) {
             log(5, (appended.existed ? "append file: " : "create file: ") + target + " /" + std::to_string(appended.lines));
             IncFileNoResult next = naming_.IncFileNo(settings_.Data_File, naming_.FileExtNo);
