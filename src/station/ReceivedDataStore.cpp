@@ -53,8 +53,8 @@ Appended appendCleaned(int received, std::uint64_t length, const std::string& ta
 
 } // namespace
 
-ReceivedDataStore::ReceivedDataStore(TargetFileNaming& naming, const StationSettings& settings, EventLoop& loop,
-    bool CtrlFilesEnable, AddLogEvent log)
+ReceivedDataStore::ReceivedDataStore(
+    TargetFileNaming& naming, const StationSettings& settings, EventLoop& loop, bool CtrlFilesEnable, AddLogEvent log)
     : naming_(naming)
     , settings_(settings)
     , loop_(loop)
@@ -103,7 +103,9 @@ DataListSaveResult ReceivedDataStore::DataListSave(const std::string& RcvFile)
         createHeaderDirectories(naming_.DataFolder(), target);
         const Appended appended = readable ? appendCleaned(received.get(), textBytes, target, settings_) : Appended {};
         if (appended.ok) {
-            log(5, (appended.existed ? "append file: " : "create file: ") + target + " /" + std::to_string(appended.lines));
+            log(5,
+                (appended.existed ? "append file: " : "create file: ") + target + " /"
+                    + std::to_string(appended.lines));
             IncFileNoResult next = naming_.IncFileNo(settings_.Data_File, naming_.FileExtNo);
             naming_.FileExtNo = next.FileNo;
             result = { true, std::move(next.FileExists) };

@@ -31,8 +31,8 @@ struct DataListSaveResult {
 class ReceivedDataStore {
 public:
     // log: the station's log (level, line).
-    ReceivedDataStore(TargetFileNaming& naming, const StationSettings& settings, EventLoop& loop,
-        bool CtrlFilesEnable, AddLogEvent log);
+    ReceivedDataStore(TargetFileNaming& naming, const StationSettings& settings, EventLoop& loop, bool CtrlFilesEnable,
+        AddLogEvent log);
 
     DataListSaveResult DataListSave(const std::string& RcvFile);
 

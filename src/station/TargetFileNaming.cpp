@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "platform/DateTimeFormat.h"
+#include "platform/MessageDialogs.h"
 #include "platform/ShellPaths.h"
 #include "shell/SettingsLayout.h"
 #include "station/FileFunctions.h"
@@ -100,8 +101,8 @@ PathBuildResult TargetFileNaming::CreatePathAndFileName()
 {
     settings_.UpdatePath = withoutFinalSeparator(settings_.EditUpdatePath);
     settings_.Data_Path = withoutFinalSeparator(settings_.EditDataPath);
-    settings_.Data_File = settings_.EditDataFileName.empty() ? std::string(ApplicationTitle) + ".txt"
-                                                             : settings_.EditDataFileName;
+    settings_.Data_File
+        = settings_.EditDataFileName.empty() ? std::string(ApplicationTitle) + ".txt" : settings_.EditDataFileName;
     settings_.Data_File = GetFilePlusName(settings_.Data_File, "");
     PathBuildResult result;
     if (FilePlatzhalter(settings_.Data_File) > 0) {
@@ -112,6 +113,20 @@ PathBuildResult TargetFileNaming::CreatePathAndFileName()
     SetTlvDatSize("");
     result.DataPathUsable = CheckDrive(DataFolder());
     return result;
+}
+
+DirectoriesOkResult TargetFileNaming::DirectoriesOkCheck(MessageDialogs& dialogs)
+{
+    if (contains(settings_.EditDataFileName, "%F") && contains(settings_.EditDataFileName, "#")) {
+        dialogs.ShowMessage("Platzhalter %F und Aufzählungszeichen # sind nicht kombinierbar!");
+        return {};
+    }
+    PathBuildResult built = CreatePathAndFileName();
+    if (!built.DataPathUsable) {
+        dialogs.MessageDlg(station_.GetText("msg_ErrPath", ""), TMsgDlgType::mtError, mbOK);
+        return { false, std::move(built.FileExists) };
+    }
+    return { true, std::move(built.FileExists) };
 }
 
 std::string TargetFileNaming::GetFilePlusName(const std::string& FileName, const std::string& SubName) const
@@ -195,7 +210,7 @@ const TlvDatSizeDisplay& TargetFileNaming::SetTlvDatSize(const std::string& File
     } else {
         SizeDisplay.StationPanel = {};
         const std::string name = contains(settings_.Data_File, "%F") ? GetFilePlusName(settings_.Data_File, "")
-                                                                       : GetFilePlusNo(settings_.Data_File, FileExtNo);
+                                                                     : GetFilePlusNo(settings_.Data_File, FileExtNo);
         SizeDisplay.MainWindowPanel = SizePanel { sizeOf(InDataFolder(name)), hint + ": ..\\" + name };
     }
     if (OnSizeDisplay)

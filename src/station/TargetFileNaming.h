@@ -62,6 +62,14 @@ struct TlvDatSizeDisplay {
     std::optional<SizePanel> MainWindowPanel;
 };
 
+class MessageDialogs;
+
+// The outcome of the directories page's OK button.
+struct DirectoriesOkResult {
+    bool Accepted = false; // false: the page stays
+    std::optional<FileExistsStop> FileExists;
+};
+
 class TargetFileNaming {
 public:
     // progPath: the program folder, against which a relative data folder is taken.
@@ -71,6 +79,11 @@ public:
     // separator of the two paths, also in their edits), refreshes the size display and tells
     // whether a file can be created in the data folder.
     PathBuildResult CreatePathAndFileName();
+
+    // The check of DirectoriesOkBtnClick: a pattern with both "%F" and "#" is refused with a
+    // message; otherwise the path is built, and an unusable data folder is refused with the error
+    // box "msg_ErrPath". When accepted the station goes on as its OK buttons do.
+    DirectoriesOkResult DirectoriesOkCheck(MessageDialogs& dialogs);
 
     // Fills in the placeholders, or with the serial-number setting and no numbering run inserts
     // the serial number before the first "." (appends it without "."). The choice uses

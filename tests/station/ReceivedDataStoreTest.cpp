@@ -86,12 +86,19 @@ TEST_F(ReceivedDataStoreTest, CleansStraightOntoTheEndOfTheTarget)
     };
     const std::vector<Case> cases = {
         { "header kept, footer dropped, fill removed", true, false, lsCRLF,
-            "%%STX/0001/004711/20240601/inv.txt\r\nr1\r\nr2\r\n%%ETX 2\r\n" + kFill, "%%STX/0001/004711/20240601\r\nr1\r\nr2\r\n",
-            3 },
-        { "header dropped, footer kept", false, true, lsCRLF, "%%STX/a/b/c/n\r\nr1\r\n%%ETX\r\n", "r1\r\n%%ETX\r\n", 2 },
+            "%%STX/0001/004711/20240601/inv.txt\r\nr1\r\nr2\r\n%%ETX 2\r\n" + kFill,
+            "%%STX/0001/004711/20240601\r\nr1\r\nr2\r\n", 3 },
+        { "header dropped, footer kept", false, true, lsCRLF, "%%STX/a/b/c/n\r\nr1\r\n%%ETX\r\n", "r1\r\n%%ETX\r\n",
+            2 },
         { "lf line ends, mixed input, empty lines", true, true, lsLF, "r1\r\n\r\nr2\nr3\rr4", "r1\nr2\nr3\nr4\n", 4 },
         { "cr line ends", true, true, lsCR, "r1\r\nr2\r\n", "r1\rr2\r", 2 },
-        { "a fill byte inside the data stays", true, true, lsCRLF, "a\x1A" "b\r\n" + kFill, "a\x1A" "b\r\n", 1 },
+        { "a fill byte inside the data stays", true, true, lsCRLF,
+            "a\x1A"
+            "b\r\n"
+                + kFill,
+            "a\x1A"
+            "b\r\n",
+            1 },
         { "nothing but fill", true, true, lsCRLF, kFill, "", 0 },
     };
     build("Talvix.txt");
@@ -121,7 +128,8 @@ TEST_F(ReceivedDataStoreTest, NumberedTargetsAdvanceWithEachStore)
     EXPECT_EQ(readFile(data + "/D1.TXT"), "b\r\n");
     EXPECT_EQ(naming.FileExtNo, 2);
     EXPECT_EQ(log,
-        (std::vector<std::string> { "5 create file: " + data + "/D0.TXT /1", "5 create file: " + data + "/D1.TXT /1" }));
+        (std::vector<std::string> {
+            "5 create file: " + data + "/D0.TXT /1", "5 create file: " + data + "/D1.TXT /1" }));
     // The main window shows the file that comes next; with the serial-number setting the station
     // shows the file just stored.
     EXPECT_EQ(naming.SizeDisplay.MainWindowPanel, (SizePanel { "0", "[hintLbl_FileSize]: ..\\D2.TXT" }));

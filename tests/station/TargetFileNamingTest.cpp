@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/MessageDialogs.h"
 #include "station/NamingTestSupport.h"
 #include "station/TargetFileNaming.h"
 #include "support/TempDir.h"
@@ -122,13 +123,13 @@ TEST_F(TargetFileNamingTest, SeriesScanAndNextNumber)
         const char* what;
         std::vector<std::string> files;
         std::string pattern;
-        int last;       // LastFileNo
-        int next;       // IncFileNo(pattern, last)
+        int last; // LastFileNo
+        int next; // IncFileNo(pattern, last)
     };
     const std::vector<Case> cases = {
         { "no file yet", {}, "A#.TXT", -1, 0 },
-        { "a gap after 3, 5 taken", { "DATA0.TXT", "DATA1.TXT", "DATA2.TXT", "DATA3.TXT", "DATA5.TXT" }, "DATA#.TXT",
-            3, 4 },
+        { "a gap after 3, 5 taken", { "DATA0.TXT", "DATA1.TXT", "DATA2.TXT", "DATA3.TXT", "DATA5.TXT" }, "DATA#.TXT", 3,
+            4 },
         { "1 without 0", { "B1.TXT" }, "B#.TXT", -1, 0 },
         { "full run wraps onto 0", { "D0", "D1", "D2", "D3", "D4", "D5", "D6", "D7", "D8", "D9" }, "D#", 9, -1 },
         { "a directory takes its number", { "F0/inside" }, "F#", 0, 1 },
@@ -164,8 +165,8 @@ TEST_F(TargetFileNamingTest, NumberingRunsWrapAndThreeDigitRunsRestartAtOne)
     EXPECT_EQ(naming.IncFileNo("R##.TXT", 99).FileNo, 100);
     EXPECT_EQ(GetFilePlusNo("R##.TXT", 100), "R00.TXT");
 
-    const std::vector<std::pair<int, int>> threeDigits = { { 998, 999 }, { 999, 1000 }, { 1000, 1001 }, { 1001, 2 },
-        { 1500, 501 } };
+    const std::vector<std::pair<int, int>> threeDigits
+        = { { 998, 999 }, { 999, 1000 }, { 1000, 1001 }, { 1001, 2 }, { 1500, 501 } };
     for (const auto& [from, to] : threeDigits)
         EXPECT_EQ(naming.IncFileNo("T###.TXT", from).FileNo, to) << from;
     EXPECT_EQ(naming.IncFileNo("PLAIN.TXT", 1500).FileNo, 500);
@@ -306,4 +307,48 @@ TEST_F(TargetFileNamingTest, SizeDisplayOnTheStationOrTheMainWindow)
     build("%F.dat");
     EXPECT_EQ(naming.SizeDisplay.MainWindowPanel, (SizePanel { "0", "[hintLbl_FileSize]: ..\\%F.dat" }));
     EXPECT_EQ(reported, 6);
+}
+
+namespace {
+
+class RecordingDialogs : public MessageDialogs {
+public:
+    void ShowMessage(const std::string& text) override { shown.push_back("message: " + text); }
+    TModalResult MessageDlg(const std::string& text, TMsgDlgType type, unsigned buttons) override
+    {
+        shown.push_back(std::string(type == TMsgDlgType::mtError && buttons == mbOK ? "error: " : "other: ") + text);
+        return TModalResult::mrOk;
+    }
+    std::vector<std::string> shown;
+};
+
+} // namespace
+
+TEST_F(TargetFileNamingTest, TheDirectoriesPageRefusesMixedPlaceholdersAndAnUnusableFolder)
+{
+    struct Case {
+        std::string pattern;
+        std::string folder;
+        bool accepted;
+        std::vector<std::string> shown;
+    };
+    const std::vector<Case> cases = {
+        { "%F_#.txt", data, false, { "message: Platzhalter %F und Aufzählungszeichen # sind nicht kombinierbar!" } },
+        { "%F.txt", dir / "missing", false, { "error: [msg_ErrPath]" } },
+        { "D#.txt", data + "/", true, {} },
+        { "%F.txt", data, true, {} },
+    };
+    for (const Case& c : cases) {
+        RecordingDialogs dialogs;
+        settings.EditDataFileName = c.pattern;
+        settings.EditDataPath = c.folder;
+        settings.Data_File.clear();
+        EXPECT_EQ(naming.DirectoriesOkCheck(dialogs).Accepted, c.accepted) << c.pattern << " in " << c.folder;
+        EXPECT_EQ(dialogs.shown, c.shown) << c.pattern << " in " << c.folder;
+    }
+    // A refused pattern is not taken over.
+    RecordingDialogs dialogs;
+    settings.EditDataFileName = "%F#";
+    naming.DirectoriesOkCheck(dialogs);
+    EXPECT_EQ(settings.Data_File, "%F.txt");
 }
