@@ -498,7 +498,7 @@ TEST_F(MainFormTest, AddingAStationRunsTheArrangementCommandOfTheMode)
 
 TEST_F(MainFormTest, ASerialStationAddedBesideAUsbStationIsNumberTwo)
 {
-    writeSettings("ChildNo=1\n", "[STATION1]\nLabel=a\n[DEFAULT]\nLabel=new\n");
+    writeSettings("ChildNo=1\n", "[STATION1]\nLabel=a\n");
     start();
     form->OnUSBArrival("USB-A");
     form->miAddSerialPortClick();
