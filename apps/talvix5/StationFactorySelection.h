@@ -1,0 +1,22 @@
+#pragma once
+// The one place where talvix5 chooses the stations it runs.
+//
+// The station engine's adapter plugs in here: a StationFactory whose stations are TMDIChild
+// engines on the given loop, each reporting its mode changes and stored files to report. Until
+// then the program runs without stations.
+
+#include <memory>
+
+#include "UnavailableStationFactory.h"
+#include "platform/EventLoop.h"
+#include "shell/StationHandle.h"
+#include "shell/headless/HeadlessReport.h"
+
+namespace talvix {
+
+inline std::unique_ptr<StationFactory> SelectStationFactory(EventLoop& /*loop*/, HeadlessReport& /*report*/)
+{
+    return std::make_unique<UnavailableStationFactory>();
+}
+
+} // namespace talvix
