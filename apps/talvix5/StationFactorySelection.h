@@ -2,8 +2,9 @@
 // The one place where talvix5 chooses the stations it runs.
 //
 // The station engine's adapter plugs in here: a StationFactory whose stations are TMDIChild
-// engines on the given loop, each reporting its mode changes and stored files to report. Until
-// then the program runs without stations.
+// engines on the given loop, asking their questions through dialogs (the fixed answers) and
+// reporting each mode change and stored file to report. Until then the program runs without
+// stations.
 
 #include <memory>
 
@@ -11,10 +12,12 @@
 #include "platform/EventLoop.h"
 #include "shell/StationHandle.h"
 #include "shell/headless/HeadlessReport.h"
+#include "shell/headless/NonInteractiveDialogs.h"
 
 namespace talvix {
 
-inline std::unique_ptr<StationFactory> SelectStationFactory(EventLoop& /*loop*/, HeadlessReport& /*report*/)
+inline std::unique_ptr<StationFactory> SelectStationFactory(
+    EventLoop& /*loop*/, HeadlessDialogs& /*dialogs*/, HeadlessReport& /*report*/)
 {
     return std::make_unique<UnavailableStationFactory>();
 }

@@ -35,11 +35,15 @@ constexpr int UsageError = 2;
 
 int runHeadless(const std::string& settingsArgument)
 {
+    // A reader of the report that goes away must not end the stations' work with SIGPIPE; the
+    // lines are then simply lost.
+    std::signal(SIGPIPE, SIG_IGN);
     QtLoop loop;
+    HeadlessDialogs dialogs(std::cerr);
     StreamHeadlessReport report(std::cout);
-    const std::unique_ptr<StationFactory> stations = SelectStationFactory(loop, report);
+    const std::unique_ptr<StationFactory> stations = SelectStationFactory(loop, dialogs, report);
     QtProcessStarter processes;
-    HeadlessProgram program({ loop, *stations, processes, std::cerr }, ExecutableFolder(), settingsArgument);
+    HeadlessProgram program({ loop, dialogs, *stations, processes }, ExecutableFolder(), settingsArgument);
     // Installed before the start, so a signal during it is served as soon as the loop runs.
     StopSignals stopSignals(loop, [&program](int signalNumber) {
         std::cout << "talvix5 headless: stopping on " << (signalNumber == SIGINT ? "SIGINT" : "SIGTERM") << std::endl;

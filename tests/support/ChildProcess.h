@@ -79,6 +79,8 @@ public:
     }
 
     void signal(int signalNumber) { ::kill(pid_, signalNumber); }
+    // Stops reading standard output: the child's next write to it finds no reader.
+    void closeOut() { closeStream(out_); }
 
     // Reads both streams to their end and reaps the child: its exit status, 128 + the signal
     // when a signal ended it, -1 (after killing it) when limit passed first.

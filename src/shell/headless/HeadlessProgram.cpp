@@ -5,14 +5,11 @@
 namespace talvix {
 
 HeadlessProgram::HeadlessProgram(const HeadlessServices& services, std::string progPath, std::string settingsArgument)
-    : messages_(services.notices)
-    , files_(services.notices)
-    , password_(services.notices)
-    , options_(services.notices)
-    , notices_(services.notices)
+    : messages_(services.dialogs.messages)
 {
-    form_ = std::make_unique<TMainForm>(MainFormServices { services.loop, messages_, boxTexts_, password_, options_,
-                                            files_, services.processes, view_, services.stations },
+    HeadlessDialogs& d = services.dialogs;
+    form_ = std::make_unique<TMainForm>(MainFormServices { services.loop, d.messages, boxTexts_, d.password, d.options,
+                                            d.files, services.processes, view_, services.stations },
         std::move(progPath), std::move(settingsArgument));
 }
 
@@ -29,7 +26,7 @@ bool HeadlessProgram::start()
     try {
         form_->FormShow();
     } catch (const std::exception& e) {
-        notices_ << "talvix5: " << e.what() << std::endl;
+        messages_.ShowMessage(e.what());
         return false;
     }
     state_ = State::Running;

@@ -11,7 +11,6 @@
 // over the settings file.
 
 #include <memory>
-#include <ostream>
 #include <string>
 
 #include "platform/EventLoop.h"
@@ -24,12 +23,12 @@
 
 namespace talvix {
 
-// All outlive the program.
+// All outlive the program. The stations get the same dialogs from their factory.
 struct HeadlessServices {
     EventLoop& loop;
+    HeadlessDialogs& dialogs;
     StationFactory& stations;
     ProcessStarter& processes; // the editor (OpenEditor)
-    std::ostream& notices; // messages and the answers given to them: standard error
 };
 
 class HeadlessProgram {
@@ -41,25 +40,20 @@ public:
     HeadlessProgram(const HeadlessProgram&) = delete;
     HeadlessProgram& operator=(const HeadlessProgram&) = delete;
 
-    // Start and first showing. False when the program must end; the reason is on the notices.
+    // Start and first showing. False when the program must end; the reason has been shown as a
+    // message.
     bool start();
     // The orderly end after a successful start, once: stations closed in window order, settings
     // saved when changed (behind the password), "close Talvix", the log on disk. Later calls, or
     // a call after a failed start, do nothing.
     void close();
 
-    TMainForm& form() { return *form_; }
-
 private:
     enum class State { NotStarted, Running, Ended };
 
-    NonInteractiveMessages messages_;
-    NonInteractiveFileDialogs files_;
-    NonInteractivePasswordView password_;
-    NonInteractiveOptionsView options_;
+    MessageDialogs& messages_;
     MessageBoxTexts boxTexts_;
     HeadlessWindowView view_;
-    std::ostream& notices_;
     std::unique_ptr<TMainForm> form_;
     State state_ = State::NotStarted;
 };

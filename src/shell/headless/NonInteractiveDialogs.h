@@ -71,4 +71,19 @@ private:
     std::ostream& notices_;
 };
 
+// One of each, on one notice stream: what the main window and the stations of --headless are
+// given wherever the windowed program would show a dialog.
+struct HeadlessDialogs {
+    explicit HeadlessDialogs(std::ostream& notices)
+        : messages(notices)
+        , files(notices)
+        , password(notices)
+        , options(notices)
+    { }
+    NonInteractiveMessages messages;
+    NonInteractiveFileDialogs files;
+    NonInteractivePasswordView password;
+    NonInteractiveOptionsView options;
+};
+
 } // namespace talvix

@@ -42,7 +42,7 @@ protected:
     std::unique_ptr<HeadlessProgram> program(StationFactory& stations)
     {
         return std::make_unique<HeadlessProgram>(
-            HeadlessServices { loop, stations, processes, notices }, root / "prog", "");
+            HeadlessServices { loop, dialogs, stations, processes }, root / "prog", "");
     }
     std::string logText()
     {
@@ -57,6 +57,7 @@ protected:
     RecordingProcesses processes;
     FakeStationFactory factory;
     std::ostringstream notices;
+    HeadlessDialogs dialogs { notices };
 };
 
 struct PasswordCase {
