@@ -3,8 +3,8 @@
 //
 // The station engine's adapter plugs in here: a StationFactory whose stations are TMDIChild
 // engines on the given loop, asking their questions through dialogs (the fixed answers) and
-// reporting each mode change and stored file to report. Until then the program runs without
-// stations.
+// reporting each mode change and stored file to report. Until then only settings without
+// stations can run.
 
 #include <memory>
 

@@ -20,6 +20,8 @@ HeadlessProgram::~HeadlessProgram()
 
 bool HeadlessProgram::start()
 {
+    if (state_ != State::NotStarted)
+        return false;
     state_ = State::Ended;
     if (!form_->FormCreate())
         return false;

@@ -40,8 +40,8 @@ public:
     HeadlessProgram(const HeadlessProgram&) = delete;
     HeadlessProgram& operator=(const HeadlessProgram&) = delete;
 
-    // Start and first showing. False when the program must end; the reason has been shown as a
-    // message.
+    // Start and first showing, once. False when the program must end; the reason has been shown
+    // as a message.
     bool start();
     // The orderly end after a successful start, once: stations closed in window order, settings
     // saved when changed (behind the password), "close Talvix", the log on disk. Later calls, or
