@@ -15,7 +15,8 @@
 //
 // Transfers: "XD" sends the data memory, "XD:" + name one of the terminal's files (names match
 // without regard to case; "DIR.SYS", unless set, lists the files), "XDMPERR" the error log, each
-// by XModem (XModemSender). While a transfer runs every byte goes to it, none is a command. A
+// by XModem (XModemSender), whose bytes leave at once, without the answer delay, but through
+// the same line noise. While a transfer runs every byte goes to it, none is a command. A
 // transfer the terminal cannot make (its lock flag inhibits it, or the file does not exist) is
 // refused with CAN on the receiver's handshake. The terminal keeps its data after a transfer: only
 // "T1" marks them transmitted and "CLRMEM" clears them.
