@@ -58,11 +58,11 @@ public:
     // Bytes accepted by write() that are still on their way out.
     virtual std::size_t pendingOutput() const { return 0; }
     // Drops what pendingOutput() counts, where the transport can take it back.
-    virtual void discardOutput() {}
+    virtual void discardOutput() { }
 
     // Line settings and modem lines mean something only on a serial line.
-    virtual void setLineSettings(const LineSettings&) {}
-    virtual void setModemLines(bool /*dtr*/, bool /*rts*/) {}
+    virtual void setLineSettings(const LineSettings&) { }
+    virtual void setModemLines(bool /*dtr*/, bool /*rts*/) { }
 
 protected:
     const Events& events() const { return events_; }

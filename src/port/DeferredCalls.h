@@ -11,7 +11,10 @@ namespace talvix {
 
 class DeferredCalls {
 public:
-    explicit DeferredCalls(EventLoop& loop) : loop_(loop), token_(std::make_shared<char>()) {}
+    explicit DeferredCalls(EventLoop& loop)
+        : loop_(loop)
+        , token_(std::make_shared<char>())
+    { }
     DeferredCalls(const DeferredCalls&) = delete;
     DeferredCalls& operator=(const DeferredCalls&) = delete;
 

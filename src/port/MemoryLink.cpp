@@ -18,8 +18,10 @@ public:
     using Deliver = std::function<void(std::string_view bytes, Micros arrival)>;
 
     Lane(EventLoop& loop, std::uint32_t bytesPerSecond, Deliver deliver)
-        : calls_(loop), bytesPerSecond_(bytesPerSecond), deliver_(std::move(deliver)),
-          timer_(loop.createTimer([this] { deliverDue(); }))
+        : calls_(loop)
+        , bytesPerSecond_(bytesPerSecond)
+        , deliver_(std::move(deliver))
+        , timer_(loop.createTimer([this] { deliverDue(); }))
     {
         timer_->setSingleShot(true);
     }
@@ -29,7 +31,7 @@ public:
         if (bytes.empty())
             return;
         const Micros start = std::max(sendTime, lineFree_);
-        queue_.push_back({std::string(bytes), 0, start});
+        queue_.push_back({ std::string(bytes), 0, start });
         lineFree_ = dueOf(queue_.back(), bytes.size() - 1);
         schedule();
     }
@@ -84,7 +86,7 @@ private:
         const Chunk& first = queue_.front();
         const Micros due = dueOf(first, first.taken);
         const Micros wait = std::max<Micros>(0, due - nowMicros());
-        timer_->setInterval(Millis{(wait + 999) / 1000});
+        timer_->setInterval(Millis { (wait + 999) / 1000 });
         timer_->start();
     }
 
@@ -124,11 +126,11 @@ class StationEnd;
 class MemoryLinkCore {
 public:
     MemoryLinkCore(EventLoop& loop, std::uint32_t bytesPerSecond)
-        : loop_(loop), calls_(loop),
-          toStation_(loop, bytesPerSecond, [this](std::string_view b, Micros t) { arriveAtStation(b, t); }),
-          toTerminal_(loop, bytesPerSecond, [this](std::string_view b, Micros t) { arriveAtTerminal(b, t); })
-    {
-    }
+        : loop_(loop)
+        , calls_(loop)
+        , toStation_(loop, bytesPerSecond, [this](std::string_view b, Micros t) { arriveAtStation(b, t); })
+        , toTerminal_(loop, bytesPerSecond, [this](std::string_view b, Micros t) { arriveAtTerminal(b, t); })
+    { }
 
     // The time a write happens on the line's clock: inside a delivery, the arrival time.
     Micros sendTime() const { return answerTime_ >= 0 ? answerTime_ : loop_.now().count() * 1000; }
@@ -159,7 +161,10 @@ public:
 
 class StationEnd final : public ByteDevice {
 public:
-    explicit StationEnd(std::weak_ptr<MemoryLinkCore> core) : core_(std::move(core)), calls_(lockedLoop()) {}
+    explicit StationEnd(std::weak_ptr<MemoryLinkCore> core)
+        : core_(std::move(core))
+        , calls_(lockedLoop())
+    { }
     ~StationEnd() override { close(); }
 
     void open() override
@@ -283,8 +288,7 @@ void MemoryLinkCore::checkHangup()
 
 MemoryLink::MemoryLink(EventLoop& loop, std::uint32_t bytesPerSecond)
     : core_(std::make_shared<MemoryLinkCore>(loop, bytesPerSecond))
-{
-}
+{ }
 
 MemoryLink::~MemoryLink() = default;
 

@@ -9,7 +9,7 @@ namespace talvix {
 
 namespace {
 
-constexpr Millis tick{55};
+constexpr Millis tick { 55 };
 
 std::string trimmed(const std::string& s)
 {
@@ -29,7 +29,9 @@ bool closesConnection(int code)
 } // namespace
 
 TWsComPort::TWsComPort(EventLoop& loop, PortDevices devices)
-    : calls_(loop), devices_(std::move(devices)), triggerPoll_(loop.createTimer([this] { checkOutputTriggers(); }))
+    : calls_(loop)
+    , devices_(std::move(devices))
+    , triggerPoll_(loop.createTimer([this] { checkOutputTriggers(); }))
 {
     triggerPoll_->setInterval(tick);
 }
@@ -60,7 +62,7 @@ void TWsComPort::choosePortNumber()
 {
     if (!promptForPort_ || !selectPortDialog_)
         throw PortError(-2011, "The ComNumber property of the port has not been set");
-    const auto ports = devices_.listComPorts ? devices_.listComPorts() : std::vector<std::uint16_t>{};
+    const auto ports = devices_.listComPorts ? devices_.listComPorts() : std::vector<std::uint16_t> {};
     const auto chosen = selectPortDialog_->selectPort(ports);
     if (!chosen || *chosen == 0)
         throw PortError(-2011, "The ComNumber property of the port has not been set");
@@ -380,7 +382,7 @@ std::uint16_t TWsComPort::AddStatusTrigger(std::uint16_t SType)
     if (SType != outputTriggerType)
         return 0;
     const std::uint16_t handle = nextTriggerHandle_++;
-    triggers_.push_back({handle, 0, false});
+    triggers_.push_back({ handle, 0, false });
     return handle;
 }
 

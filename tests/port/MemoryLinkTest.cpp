@@ -14,7 +14,8 @@ struct StationSide {
     int connects = 0;
     std::vector<int> lost;
 
-    explicit StationSide(MemoryLink& link) : device(link.makeStationEnd())
+    explicit StationSide(MemoryLink& link)
+        : device(link.makeStationEnd())
     {
         device->setEvents({
             .readable =
@@ -102,7 +103,7 @@ TEST(MemoryLinkTest, HangingUpDeliversWhatIsUnderwayThenReportsTheEndOnce)
     link.disconnect();
     loop.runPending();
     EXPECT_EQ(station.received, "last words");
-    EXPECT_EQ(station.lost, std::vector<int>{0});
+    EXPECT_EQ(station.lost, std::vector<int> { 0 });
     EXPECT_FALSE(station.device->isOpen());
     EXPECT_FALSE(link.stationConnected());
 

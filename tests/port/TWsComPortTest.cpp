@@ -28,7 +28,8 @@ public:
 // A port whose device is the station end of an in-memory line, with a record of every event.
 class LinkedPort : public ::testing::Test {
 protected:
-    explicit LinkedPort(std::uint32_t bytesPerSecond = 0) : link(loop, bytesPerSecond)
+    explicit LinkedPort(std::uint32_t bytesPerSecond = 0)
+        : link(loop, bytesPerSecond)
     {
         link.setReceiver([this](std::string_view b) { atTerminal += b; });
         port.SetComNumber(1);
@@ -46,12 +47,14 @@ protected:
     VirtualLoop loop;
     MemoryLink link;
     int devicesMade = 0;
-    TWsComPort port{loop,
-                    {[this](const TWsComPort&) {
-                         ++devicesMade;
-                         return link.makeStationEnd();
-                     },
-                     [] { return std::vector<std::uint16_t>{2, 5}; }}};
+    TWsComPort port { loop,
+        { [this](const TWsComPort&) {
+             ++devicesMade;
+             return link.makeStationEnd();
+         },
+            [] {
+                return std::vector<std::uint16_t> { 2, 5 };
+            } } };
     std::string atTerminal;
     std::string taken;
     std::vector<std::uint16_t> availCounts;
@@ -60,7 +63,9 @@ protected:
 
 class PacedPort : public LinkedPort {
 protected:
-    PacedPort() : LinkedPort(1000) {}
+    PacedPort()
+        : LinkedPort(1000)
+    { }
 };
 
 int codeOf(const std::function<void()>& action)
@@ -132,7 +137,7 @@ TEST_F(LinkedPort, EachArrivalIsReportedOnceWithItsCountOnALaterTurnOfTheLoop)
     loop.runPending();
     link.write("1.0\r");
     loop.runPending();
-    EXPECT_EQ(availCounts, (std::vector<std::uint16_t>{2, 4}));
+    EXPECT_EQ(availCounts, (std::vector<std::uint16_t> { 2, 4 }));
     EXPECT_EQ(taken, "AP1.0\r");
 }
 
@@ -149,12 +154,12 @@ TEST_F(LinkedPort, TheCountNeverExceedsWhatIsWaiting)
     });
     link.write("abc");
     loop.runPending();
-    EXPECT_EQ(availCounts, std::vector<std::uint16_t>{2});
+    EXPECT_EQ(availCounts, std::vector<std::uint16_t> { 2 });
 
     port.setProtocolTap([&] { port.FlushInBuffer(); });
     link.write("de");
     loop.runPending();
-    EXPECT_EQ(availCounts, std::vector<std::uint16_t>{2});
+    EXPECT_EQ(availCounts, std::vector<std::uint16_t> { 2 });
 }
 
 TEST_F(LinkedPort, AFullInputBufferLeavesTheRestInTheDeviceAndLosesNothing)
@@ -267,11 +272,11 @@ TEST_F(LinkedPort, ANetworkPortClosedByTheOtherSideDisconnectsOnce)
     port.SetDeviceLayer(TDeviceLayer::dlWinsock);
     port.SetOpen(true);
     loop.runPending();
-    EXPECT_EQ(events, std::vector<std::string>{"connect"});
+    EXPECT_EQ(events, std::vector<std::string> { "connect" });
     link.disconnect();
     loop.runPending();
     EXPECT_FALSE(port.Open());
-    EXPECT_EQ(events, (std::vector<std::string>{"connect", "disconnect"}));
+    EXPECT_EQ(events, (std::vector<std::string> { "connect", "disconnect" }));
     port.SetOpen(false);
     loop.runPending();
     EXPECT_EQ(events.size(), 2u);
@@ -285,7 +290,7 @@ TEST_F(LinkedPort, ClosingAConnectedNetworkPortDisconnectsOnceButASerialPortNeve
     port.SetOpen(false);
     port.SetOpen(false);
     loop.runPending();
-    EXPECT_EQ(events, (std::vector<std::string>{"connect", "disconnect"}));
+    EXPECT_EQ(events, (std::vector<std::string> { "connect", "disconnect" }));
 
     events.clear();
     port.SetDeviceLayer(TDeviceLayer::dlWin32);
@@ -304,7 +309,7 @@ TEST_F(LinkedPort, AResetRaisesTheErrorThenDisconnects)
     link.disconnect(10054);
     loop.runPending();
     EXPECT_FALSE(port.Open());
-    EXPECT_EQ(events, (std::vector<std::string>{"connect", "error 10054", "disconnect"}));
+    EXPECT_EQ(events, (std::vector<std::string> { "connect", "error 10054", "disconnect" }));
 }
 
 TEST_F(LinkedPort, OpenDuringAPendingCloseIsCarriedOutAfterIt)
@@ -327,7 +332,7 @@ TEST_F(LinkedPort, OpenDuringAPendingCloseIsCarriedOutAfterIt)
     EXPECT_TRUE(port.Open());
     EXPECT_TRUE(link.stationConnected());
     EXPECT_EQ(devicesMade, 2);
-    EXPECT_EQ(events, (std::vector<std::string>{"connect", "error 10053", "disconnect", "connect"}));
+    EXPECT_EQ(events, (std::vector<std::string> { "connect", "error 10053", "disconnect", "connect" }));
 }
 
 TEST_F(LinkedPort, EventHandlersMayCloseThePort)
@@ -396,7 +401,7 @@ TEST_F(LinkedPort, AssignCopiesThePortSettingsButNotTheNetworkOnes)
     port.OnTriggerAvail()(1);
     EXPECT_EQ(sourceAvail, 1);
     port.OnTriggerOutbuffUsed()();
-    EXPECT_EQ(events, std::vector<std::string>{"outbuff 0"});
+    EXPECT_EQ(events, std::vector<std::string> { "outbuff 0" });
     ASSERT_TRUE(port.OnWsDisconnect());
     port.OnWsDisconnect()();
     EXPECT_EQ(events.back(), "disconnect");
@@ -412,10 +417,10 @@ TEST_F(LinkedPort, PortNumberZero)
         std::uint16_t comNumberAfter;
     };
     const Case cases[] = {
-        {false, true, 3, -2011, 0},
-        {true, false, 3, -2011, 0},
-        {true, true, std::nullopt, -2011, 0},
-        {true, true, 5, 0, 5},
+        { false, true, 3, -2011, 0 },
+        { true, false, 3, -2011, 0 },
+        { true, true, std::nullopt, -2011, 0 },
+        { true, true, 5, 0, 5 },
     };
     for (const Case& c : cases) {
         ScriptedSelectPort dialog;
@@ -429,7 +434,7 @@ TEST_F(LinkedPort, PortNumberZero)
         EXPECT_EQ(port.ComNumber(), c.comNumberAfter);
         EXPECT_EQ(dialog.shown, c.prompt && c.withDialog ? 1 : 0);
         if (dialog.shown) {
-            EXPECT_EQ(dialog.offered, (std::vector<std::uint16_t>{2, 5}));
+            EXPECT_EQ(dialog.offered, (std::vector<std::uint16_t> { 2, 5 }));
         }
     }
 }
