@@ -38,10 +38,7 @@ using ProtocolStatusEvent = std::function<void(std::uint16_t Options)>;
 // cannot change while connected), with the numeric code of the port library.
 class PortError : public std::runtime_error {
 public:
-    PortError(int code, const std::string& text)
-        : std::runtime_error(text)
-        , code_(code)
-    { }
+    PortError(int code, const std::string& text) : std::runtime_error(text), code_(code) {}
     int code() const { return code_; }
 
 private:
