@@ -1,10 +1,10 @@
 // Benchmark helper (not a test): makes a received data file and stores it the way a station
-// does, cleaning it in place and appending it to a target file. Timing and memory are measured
-// from outside by bench/store_received_file.sh.
+// does after a reception, with DataListSave. Timing and memory are measured from outside by
+// bench/store_received_file.sh.
 //
 //   store_received_file generate FILE MEGABYTES   a received file: header, records, footer, fill
-//   store_received_file store RECEIVED TARGET     CopyTlvFile (header kept, footer dropped, CR LF)
-//                                                 then AddFile; prints the line count
+//   store_received_file store RECEIVED TARGET     DataListSave into TARGET (header kept, footer
+//                                                 dropped, CR LF line ends); prints the log line
 
 #include <cstdio>
 #include <cstdlib>
@@ -12,7 +12,10 @@
 #include <iostream>
 #include <string>
 
-#include "station/FileFunctions.h"
+#include "platform/VirtualLoop.h"
+#include "station/ReceivedDataStore.h"
+#include "station/StationSettingsFile.h"
+#include "station/TargetFileNaming.h"
 
 namespace {
 
@@ -33,15 +36,33 @@ int generate(const std::string& path, long megabytes)
     return out ? 0 : 1;
 }
 
+// A station of one, with the factory transfer settings.
+class BenchStation : public talvix::TargetFileStation {
+public:
+    int StationsNr() const override { return 1; }
+    std::string SerialNumberShown() const override { return "004711"; }
+    talvix::LocalDateTime localNow() const override { return talvix::systemLocalNow(); }
+    std::string GetText(const std::string&, const std::string& Default) const override { return Default; }
+};
+
 int store(const std::string& received, const std::string& target)
 {
-    std::string name;
-    const int lines = talvix::CopyTlvFile(received, true, false, talvix::lsCRLF, name);
-    if (!talvix::AddFile(target, received)) {
-        std::cerr << "AddFile failed\n";
+    talvix::StationSettings settings;
+    settings.EditDataPath = talvix::SettingDirectoryPart(target);
+    settings.EditDataFileName = talvix::SettingNamePart(target);
+    BenchStation station;
+    talvix::TargetFileNaming naming(settings, station, "./");
+    if (!naming.CreatePathAndFileName().DataPathUsable) {
+        std::cerr << "the target's folder cannot be written\n";
         return 1;
     }
-    std::cout << lines << " lines, header name " << name << "\n";
+    talvix::VirtualLoop loop;
+    talvix::ReceivedDataStore dataStore(
+        naming, settings, loop, false, [](int, const std::string& line) { std::cout << line << "\n"; });
+    if (!dataStore.DataListSave(received).Stored) {
+        std::cerr << "DataListSave failed\n";
+        return 1;
+    }
     return 0;
 }
 

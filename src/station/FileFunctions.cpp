@@ -68,23 +68,10 @@ bool AddFile(const std::string& SummFile, const std::string& TempFile)
     const auto length = in ? textLength(in.get()) : std::nullopt;
     if (!length)
         return false;
-    bool created = false;
-    UniqueFd out = openRegularForWriting(SummFile, 0);
-    if (!out && errno == ENOENT) {
-        out = openRegularForWriting(SummFile, O_CREAT | O_EXCL);
-        created = static_cast<bool>(out);
-    }
-    if (!out)
-        return false;
-    const std::int64_t start = fileSize(out.get());
-    if (start >= 0 && copyRange(in.get(), out.get(), start, *length) && out.close())
-        return true;
-    // Leave the target as it was: no half record in it, and the caller keeps the received file.
-    if (created)
-        ::unlink(SummFile.c_str());
-    else if (start >= 0)
-        truncateTo(out.get(), start);
-    return false;
+    // A failure leaves the target as it was: no half record in it, and the caller keeps the
+    // received file.
+    AppendTarget out;
+    return out.open(SummFile) && copyRange(in.get(), out.fd(), out.start(), *length) && out.commit();
 }
 
 std::int64_t SizeFile(const std::string& FileName)

@@ -149,6 +149,58 @@ bool copyRange(int in, int out, std::int64_t outOffset, std::uint64_t length)
     return copyByReadWrite(in, inPos, out, outPos, length);
 }
 
+bool AppendTarget::open(const std::string& path)
+{
+    rollback();
+    path_ = path;
+    created_ = false;
+    fd_ = openRegularForWriting(path, 0);
+    if (!fd_ && errno == ENOENT) {
+        fd_ = openRegularForWriting(path, O_CREAT | O_EXCL);
+        created_ = static_cast<bool>(fd_);
+    }
+    if (!fd_)
+        return false;
+    pending_ = true;
+    start_ = fileSize(fd_.get());
+    if (start_ < 0 || ::lseek(fd_.get(), static_cast<off_t>(start_), SEEK_SET) < 0) {
+        const int error = errno;
+        rollback();
+        errno = error;
+        return false;
+    }
+    return true;
+}
+
+bool AppendTarget::commit()
+{
+    if (!pending_)
+        return false;
+    if (fd_.close()) {
+        pending_ = false;
+        return true;
+    }
+    const int error = errno;
+    rollback();
+    errno = error;
+    return false;
+}
+
+void AppendTarget::rollback()
+{
+    if (!pending_)
+        return;
+    pending_ = false;
+    if (created_) {
+        ::unlink(path_.c_str());
+    } else if (start_ >= 0) {
+        // After a failed close the descriptor is gone; the file is then cut by its name.
+        [[maybe_unused]] const bool cut
+            = (fd_ && truncateTo(fd_.get(), start_)) || ::truncate(path_.c_str(), static_cast<off_t>(start_)) == 0;
+    }
+    fd_.close();
+}
+
 BufferedWriter::BufferedWriter(int fd)
     : fd_(fd)
     , buffer_(new char[kCapacity])

@@ -2,7 +2,8 @@
 // POSIX file helpers under the shared file functions: an owning descriptor, opening that refuses
 // anything but regular files (a FIFO or device named by a setting or a terminal must neither block
 // the station nor be written to), a buffered writer that remembers its first failure, and a copy
-// of a byte range that lets the kernel copy when it can. Memory use is bounded by one buffer each.
+// of a byte range that lets the kernel copy when it can, and an append that can be taken back.
+// Memory use is bounded by one buffer each.
 
 #include <sys/types.h>
 
@@ -55,6 +56,34 @@ bool writeAll(int fd, const char* data, std::size_t size);
 // Copies `length` bytes from offset 0 of `in` to offset `outOffset` of `out`. False (errno set)
 // on a read or write error or when `in` holds fewer bytes.
 bool copyRange(int in, int out, std::int64_t outOffset, std::uint64_t length);
+
+// Appending to a file so that a failure leaves it as it was. open() opens the file for writing
+// at its end, creating it when missing; until commit() has closed it successfully, rollback() (or
+// the destructor) cuts it back to its former size, or removes it when it was created here.
+class AppendTarget {
+public:
+    AppendTarget() = default;
+    AppendTarget(const AppendTarget&) = delete;
+    AppendTarget& operator=(const AppendTarget&) = delete;
+    ~AppendTarget() { rollback(); }
+
+    // False (errno set) when the file cannot be opened or created, or is not a regular file.
+    bool open(const std::string& path);
+    int fd() const { return fd_.get(); }
+    // The size before appending: where the appended bytes begin.
+    std::int64_t start() const { return start_; }
+    bool existed() const { return !created_; }
+    // Closes the file; false, rolled back, when the close reports an error.
+    bool commit();
+    void rollback();
+
+private:
+    std::string path_;
+    UniqueFd fd_;
+    std::int64_t start_ = 0;
+    bool created_ = false;
+    bool pending_ = false;
+};
 
 // Collects small writes into one large buffer. After the first failure everything further is
 // dropped and flush() reports false, so callers check once at the end.

@@ -1,7 +1,8 @@
-// Cleaning, splitting and rewriting of received files (declared in FileFunctions.h). Each
-// function is one pass of a LineReader; lines are views into its buffer and are written through
-// one BufferedWriter, so the hot loop neither allocates nor copies a line twice. The cleaning with
-// CR LF line ends, the bulk of storing a reception, copies runs of regular lines at once.
+// Cleaning, splitting and rewriting of received files (declared in FileFunctions.h and
+// ReceivedFileCleaning.h). Each function is one pass of a LineReader; lines are views into its
+// buffer and are written through one BufferedWriter, so the hot loop neither allocates nor copies
+// a line twice. The cleaning with CR LF line ends, the bulk of storing a reception, copies runs of
+// regular lines at once.
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -10,6 +11,8 @@
 #include <algorithm>
 #include <climits>
 #include <string_view>
+
+#include "station/ReceivedFileCleaning.h"
 
 #include "station/FileFunctions.h"
 #include "station/FileIo.h"
@@ -26,16 +29,6 @@ constexpr std::string_view kCrLf = "\r\n";
 bool contains(std::string_view line, std::string_view mark)
 {
     return line.find(mark) != std::string_view::npos;
-}
-
-// FileName with the extension of its name part (from the last ".") replaced by `extension`,
-// without a dot: $A1B2.tmp becomes $A1B2~mp.
-std::string replaceExtension(const std::string& fileName, std::string_view extension)
-{
-    const std::size_t nameStart = fileName.find_last_of("/\\") + 1; // npos + 1 == 0
-    const std::size_t dot = fileName.rfind('.');
-    const std::size_t stemEnd = (dot == std::string::npos || dot < nameStart) ? fileName.size() : dot;
-    return fileName.substr(0, stemEnd) + std::string(extension);
 }
 
 // Writes the new content under the staging name and renames it over fileName only when all of it
@@ -80,6 +73,17 @@ std::string_view splitHeader(std::string_view header, std::string& name)
     return header;
 }
 
+// The first line is the header when it contains "%%STX": then header gets its text from there
+// on up to the file name, and name the file name.
+bool isHeader(const LineReader::Chunk& first, std::string_view& header, std::string& name)
+{
+    const std::size_t mark = first.whole ? first.text.find(kHeaderMark) : std::string_view::npos;
+    if (mark == std::string_view::npos)
+        return false;
+    header = splitHeader(first.text.substr(mark), name);
+    return true;
+}
+
 // Counts block headers the way BlockCopy numbers blocks; saturates instead of overflowing.
 void countHeader(const LineReader::Chunk& chunk, int& counter)
 {
@@ -89,50 +93,70 @@ void countHeader(const LineReader::Chunk& chunk, int& counter)
 
 } // namespace
 
-int CopyTlvFile(
-    const std::string& FileName, bool STXFlag, bool ETXFlag, TLineSeparator LineEnd, std::string& STXFilename)
+std::string replaceExtension(const std::string& fileName, std::string_view extension)
+{
+    const std::size_t nameStart = fileName.find_last_of("/\\") + 1; // npos + 1 == 0
+    const std::size_t dot = fileName.rfind('.');
+    const std::size_t stemEnd = (dot == std::string::npos || dot < nameStart) ? fileName.size() : dot;
+    return fileName.substr(0, stemEnd) + std::string(extension);
+}
+
+std::int64_t cleanReceivedLines(LineReader& reader, BufferedWriter& writer, bool STXFlag, bool ETXFlag,
+    TLineSeparator LineEnd, std::string& STXFilename)
 {
     STXFilename.clear();
     const std::string_view lineEnd = lineEndBytes(LineEnd);
     std::int64_t linesRead = 0;
     std::int64_t linesWritten = 0;
-    const bool cleaned = rewriteInPlace(FileName, "~mp", [&](LineReader& reader, BufferedWriter& writer) {
-        LineReader::Chunk chunk;
-        for (;;) {
-            // After the first line, regular lines are written unchanged when CR LF is wanted.
-            if (linesRead > 0 && lineEnd == kCrLf) {
-                const LineReader::Run run = reader.takeRegularLines();
-                writer.append(run.text);
-                linesRead += static_cast<std::int64_t>(run.lines);
-                linesWritten += static_cast<std::int64_t>(run.lines);
-            }
-            if (!reader.next(chunk))
-                break;
-            if (!chunk.whole) {
-                writer.append(chunk.text);
-                if (chunk.endsLine) {
-                    writer.append(lineEnd);
-                    ++linesRead;
-                    ++linesWritten;
-                }
-                continue;
-            }
-            ++linesRead;
-            std::string_view line = chunk.text;
-            if (linesRead == 1) {
-                const std::size_t mark = line.find(kHeaderMark);
-                if (mark != std::string_view::npos) {
-                    line = splitHeader(line.substr(mark), STXFilename);
-                    if (!STXFlag)
-                        line = {};
-                }
-            }
-            if (line.empty() || (chunk.last && !ETXFlag && contains(line, kFooterMark)))
-                continue;
-            writer.append(line);
-            writer.append(lineEnd);
-            ++linesWritten;
+    LineReader::Chunk chunk;
+    for (;;) {
+        // After the first line, regular lines are written unchanged when CR LF is wanted.
+        if (linesRead > 0 && lineEnd == kCrLf) {
+            const LineReader::Run run = reader.takeRegularLines();
+            writer.append(run.text);
+            linesRead += static_cast<std::int64_t>(run.lines);
+            linesWritten += static_cast<std::int64_t>(run.lines);
         }
+        if (!reader.next(chunk))
+            break;
+        if (!chunk.whole) {
+            writer.append(chunk.text);
+            if (chunk.endsLine) {
+                writer.append(lineEnd);
+                ++linesRead;
+                ++linesWritten;
+            }
+            continue;
+        }
+        ++linesRead;
+        std::string_view line = chunk.text;
+        if (linesRead == 1 && isHeader(chunk, line, STXFilename) && !STXFlag)
+            line = {};
+        if (line.empty() || (chunk.last && !ETXFlag && contains(line, kFooterMark)))
+            continue;
+        writer.append(line);
+        writer.append(lineEnd);
+        ++linesWritten;
+    }
+    return linesWritten;
+}
+
+std::string headerFileName(LineReader& reader)
+{
+    std::string name;
+    LineReader::Chunk chunk;
+    std::string_view header;
+    if (reader.next(chunk))
+        isHeader(chunk, header, name);
+    return name;
+}
+
+int CopyTlvFile(
+    const std::string& FileName, bool STXFlag, bool ETXFlag, TLineSeparator LineEnd, std::string& STXFilename)
+{
+    std::int64_t linesWritten = 0;
+    const bool cleaned = rewriteInPlace(FileName, "~mp", [&](LineReader& reader, BufferedWriter& writer) {
+        linesWritten = cleanReceivedLines(reader, writer, STXFlag, ETXFlag, LineEnd, STXFilename);
     });
     if (!cleaned) {
         STXFilename.clear();

@@ -33,7 +33,7 @@ struct StationSettings {
     int Top = 0;
 
     // Transfer options: radio groups and check boxes whose state is the setting.
-    int ZielDateiGroup = 0;   // 0 collective file, 1 generated with the serial number
+    int ZielDateiGroup = 0; // 0 collective file, 1 generated with the serial number
     int NachReceiveGroup = 0; // 0 set the transfer lock, 1 clear the data memory
     bool STXCheck = true;
     bool ETXCheck = false;

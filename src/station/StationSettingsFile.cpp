@@ -88,8 +88,8 @@ std::string ChildSaveSection(StationKind kind, int ChildNo)
     return kind == StationKind::Usb ? UsbStationSection : StationSectionName(ChildNo);
 }
 
-void ReadStationSection(const ProfileFile& IFile, const std::string& section, StationKind kind,
-    bool readWindowPosition, const StationPathDefaults& defaults, StationSettings& settings)
+void ReadStationSection(const ProfileFile& IFile, const std::string& section, StationKind kind, bool readWindowPosition,
+    const StationPathDefaults& defaults, StationSettings& settings)
 {
     const std::string& s = section;
     const StationSettings initial;

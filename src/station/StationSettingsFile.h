@@ -25,7 +25,7 @@ enum class StationKind { SerialOrNetwork, Usb };
 // The main window's folders that stand in for missing paths.
 struct StationPathDefaults {
     std::string DefaultDataPath; // "DataPath", "UploadPath"
-    std::string UpdateProgPath;  // "UpdatePath"
+    std::string UpdateProgPath; // "UpdatePath"
 };
 
 // "STATION" + ChildNo.
@@ -42,13 +42,13 @@ std::string ChildSaveSection(StationKind kind, int ChildNo);
 // does not read keep their values; a USB station gets ComNumber 0 and Fg_ReceiveDataSplit false.
 // readWindowPosition: "XPos"/"YPos" are read (an existing serial or network station; a USB
 // station whose windows are neither cascaded nor tiled).
-void ReadStationSection(const ProfileFile& IFile, const std::string& section, StationKind kind,
-    bool readWindowPosition, const StationPathDefaults& defaults, StationSettings& settings);
+void ReadStationSection(const ProfileFile& IFile, const std::string& section, StationKind kind, bool readWindowPosition,
+    const StationPathDefaults& defaults, StationSettings& settings);
 
 // Writes every written key of the table to `section`, in order. A USB station writes "Com" 0,
 // "Winsock" 0 and empty network values, and no modem or window keys. Throws ProfileWriteError.
-void WriteStationSection(ProfileFile& IFile, const std::string& section, StationKind kind,
-    const StationSettings& settings);
+void WriteStationSection(
+    ProfileFile& IFile, const std::string& section, StationKind kind, const StationSettings& settings);
 
 // The directory part of a path setting (up to and including its last "\", "/" or ":") and its
 // name part (after it).

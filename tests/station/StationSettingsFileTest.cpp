@@ -84,8 +84,8 @@ protected:
     {
         WriteFile(path, "[MainWnd]\r\nVersion=500\r\n[" + section + "]\r\n" + lines);
     }
-    StationSettings load(const std::string& section, StationKind kind = StationKind::SerialOrNetwork,
-        bool readWindowPosition = true)
+    StationSettings load(
+        const std::string& section, StationKind kind = StationKind::SerialOrNetwork, bool readWindowPosition = true)
     {
         StationSettings settings;
         ReadStationSection(file, section, kind, readWindowPosition, kDefaults, settings);
@@ -131,16 +131,40 @@ TEST_F(StationSettingsFileTest, SectionChoiceFallsBackToThePredecessorThenDefaul
 TEST_F(StationSettingsFileTest, MissingKeysTakeTheirDefaults)
 {
     const std::vector<std::pair<std::string, std::string>> expected = {
-        { "Com", "1" }, { "Winsock", "false" }, { "WsAddress", "" }, { "WsPort", "" }, { "Baud", "19200" },
-        { "ByteSize", "8" }, { "StopBits", "1" }, { "Parity", "0" }, { "ModemInit", "" }, { "XPos", "0" },
-        { "YPos", "0" }, { "ZielDatei", "0" }, { "NachReceive", "0" }, { "STXSave", "true" },
-        { "ETXSave", "false" }, { "STXFullFilename", "false" }, { "LineSeparator", "0" }, { "AutoRec", "false" },
-        { "AutoProg", "false" }, { "ConfirmUpdate", "false" }, { "UpdateViaTempFolder", "false" },
-        { "AutoInternet", "false" }, { "AutoSetTime", "false" }, { "AutoUpload", "false" },
-        { "UploadPath", kDefaults.DefaultDataPath }, { "DataPath", kDefaults.DefaultDataPath },
-        { "DataFileName", "Talvix.txt" }, { "UpdatePath", kDefaults.UpdateProgPath + " | " + kDefaults.UpdateProgPath },
-        { "TarnUpdateFilterIndex", "6" }, { "UpdateFilterIndex", "5" }, { "ConfigFilterIndex", "4" },
-        { "TableFilterIndex", "1" }, { "TimeFormat", "hhnnss" }, { "DateFormat", "yyyymmdd" },
+        { "Com", "1" },
+        { "Winsock", "false" },
+        { "WsAddress", "" },
+        { "WsPort", "" },
+        { "Baud", "19200" },
+        { "ByteSize", "8" },
+        { "StopBits", "1" },
+        { "Parity", "0" },
+        { "ModemInit", "" },
+        { "XPos", "0" },
+        { "YPos", "0" },
+        { "ZielDatei", "0" },
+        { "NachReceive", "0" },
+        { "STXSave", "true" },
+        { "ETXSave", "false" },
+        { "STXFullFilename", "false" },
+        { "LineSeparator", "0" },
+        { "AutoRec", "false" },
+        { "AutoProg", "false" },
+        { "ConfirmUpdate", "false" },
+        { "UpdateViaTempFolder", "false" },
+        { "AutoInternet", "false" },
+        { "AutoSetTime", "false" },
+        { "AutoUpload", "false" },
+        { "UploadPath", kDefaults.DefaultDataPath },
+        { "DataPath", kDefaults.DefaultDataPath },
+        { "DataFileName", "Talvix.txt" },
+        { "UpdatePath", kDefaults.UpdateProgPath + " | " + kDefaults.UpdateProgPath },
+        { "TarnUpdateFilterIndex", "6" },
+        { "UpdateFilterIndex", "5" },
+        { "ConfigFilterIndex", "4" },
+        { "TableFilterIndex", "1" },
+        { "TimeFormat", "hhnnss" },
+        { "DateFormat", "yyyymmdd" },
         { "ReceiveDataSplit", "false" },
     };
     ASSERT_EQ(expected.size(), kFields.size());
@@ -163,18 +187,40 @@ TEST_F(StationSettingsFileTest, MissingKeysTakeTheirDefaults)
 TEST_F(StationSettingsFileTest, EveryKeyLandsInItsField)
 {
     const std::vector<std::tuple<std::string, std::string, std::string>> cases = {
-        { "Com", "17", "17" }, { "Winsock", "1", "true" }, { "WsAddress", "10.0.0.5", "10.0.0.5" },
-        { "WsPort", "telnet", "telnet" }, { "Baud", "115200", "115200" }, { "ByteSize", "7", "7" },
-        { "StopBits", "2", "1" }, { "Parity", "2", "2" }, { "ModemInit", "ATZ", "ATZ" }, { "XPos", "120", "120" },
-        { "YPos", "-4", "-4" }, { "ZielDatei", "1", "1" }, { "NachReceive", "1", "1" }, { "STXSave", "0", "false" },
-        { "ETXSave", "1", "true" }, { "STXFullFilename", "1", "true" }, { "LineSeparator", "2", "2" },
-        { "AutoRec", "1", "true" }, { "AutoProg", "1", "true" }, { "ConfirmUpdate", "1", "true" },
-        { "UpdateViaTempFolder", "1", "true" }, { "AutoInternet", "1", "true" }, { "AutoSetTime", "1", "true" },
-        { "AutoUpload", "1", "true" }, { "UploadPath", "/srv/up.tbl", "/srv/up.tbl" },
-        { "DataPath", "/srv/daten/", "/srv/daten/" }, { "DataFileName", "D#.TXT", "D#.TXT" },
-        { "UpdatePath", "/srv/prog", "/srv/prog | /srv/prog" }, { "TarnUpdateFilterIndex", "2", "2" },
-        { "UpdateFilterIndex", "3", "3" }, { "ConfigFilterIndex", "1", "1" }, { "TableFilterIndex", "4", "4" },
-        { "TimeFormat", "hh-nn", "hh-nn" }, { "DateFormat", "yymmdd", "yymmdd" },
+        { "Com", "17", "17" },
+        { "Winsock", "1", "true" },
+        { "WsAddress", "10.0.0.5", "10.0.0.5" },
+        { "WsPort", "telnet", "telnet" },
+        { "Baud", "115200", "115200" },
+        { "ByteSize", "7", "7" },
+        { "StopBits", "2", "1" },
+        { "Parity", "2", "2" },
+        { "ModemInit", "ATZ", "ATZ" },
+        { "XPos", "120", "120" },
+        { "YPos", "-4", "-4" },
+        { "ZielDatei", "1", "1" },
+        { "NachReceive", "1", "1" },
+        { "STXSave", "0", "false" },
+        { "ETXSave", "1", "true" },
+        { "STXFullFilename", "1", "true" },
+        { "LineSeparator", "2", "2" },
+        { "AutoRec", "1", "true" },
+        { "AutoProg", "1", "true" },
+        { "ConfirmUpdate", "1", "true" },
+        { "UpdateViaTempFolder", "1", "true" },
+        { "AutoInternet", "1", "true" },
+        { "AutoSetTime", "1", "true" },
+        { "AutoUpload", "1", "true" },
+        { "UploadPath", "/srv/up.tbl", "/srv/up.tbl" },
+        { "DataPath", "/srv/daten/", "/srv/daten/" },
+        { "DataFileName", "D#.TXT", "D#.TXT" },
+        { "UpdatePath", "/srv/prog", "/srv/prog | /srv/prog" },
+        { "TarnUpdateFilterIndex", "2", "2" },
+        { "UpdateFilterIndex", "3", "3" },
+        { "ConfigFilterIndex", "1", "1" },
+        { "TableFilterIndex", "4", "4" },
+        { "TimeFormat", "hh-nn", "hh-nn" },
+        { "DateFormat", "yymmdd", "yymmdd" },
         { "ReceiveDataSplit", "1", "true" },
     };
     ASSERT_EQ(cases.size(), kFields.size());
@@ -190,9 +236,17 @@ TEST_F(StationSettingsFileTest, EveryKeyLandsInItsField)
 TEST_F(StationSettingsFileTest, ValuesAFieldCannotHoldTakeTheDefault)
 {
     const std::vector<std::tuple<std::string, std::string, std::string>> cases = {
-        { "Com", "-1", "1" }, { "Com", "70000", "1" }, { "Baud", "fast", "19200" }, { "ByteSize", "9", "8" },
-        { "ByteSize", "4", "8" }, { "Parity", "5", "0" }, { "Parity", "-1", "0" }, { "LineSeparator", "3", "0" },
-        { "ZielDatei", "2", "0" }, { "NachReceive", "-1", "0" }, { "STXSave", "yes", "true" },
+        { "Com", "-1", "1" },
+        { "Com", "70000", "1" },
+        { "Baud", "fast", "19200" },
+        { "ByteSize", "9", "8" },
+        { "ByteSize", "4", "8" },
+        { "Parity", "5", "0" },
+        { "Parity", "-1", "0" },
+        { "LineSeparator", "3", "0" },
+        { "ZielDatei", "2", "0" },
+        { "NachReceive", "-1", "0" },
+        { "STXSave", "yes", "true" },
         { "UpdateFilterIndex", "x", "5" },
     };
     for (const auto& [key, value, landed] : cases) {
