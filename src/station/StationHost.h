@@ -15,6 +15,8 @@ public:
 
     // The text under Ident in the language file, or Default.
     virtual std::string GetText(const std::string& Ident, const std::string& Default) const = 0;
+    // The program folder, against which a relative data folder is taken.
+    virtual std::string ProgPath() const = 0;
     // The log level in force (0: no log).
     virtual int LogLevel() const = 0;
     // One station line; the log filters it by level and makes it printable.

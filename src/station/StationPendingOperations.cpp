@@ -1,4 +1,4 @@
-// Entry points of reception, target naming, software update, automatic upload, configuration
+// Entry points of reception, software update, automatic upload, configuration
 // transfer and the options pages, as the tick and the status evaluation call them. Their modules
 // are not part of the engine core; until they are in, these entry points have no effect.
 #include "station/TMDIChild.h"
@@ -6,14 +6,6 @@
 namespace talvix {
 
 void TMDIChild::Datenempfangen1Click() {}
-
-// Reports the data directory as not usable while path building is not in.
-bool TMDIChild::CreatePathAndFileName()
-{
-    return false;
-}
-
-void TMDIChild::SetTlvDatSize(const std::string&) {}
 
 void TMDIChild::CheckProgUpdate(bool) {}
 

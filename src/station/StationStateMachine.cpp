@@ -100,7 +100,6 @@ void TMDIChild::Timer1Timer()
     case ComError:
     case ReadDir:
     case mError:
-    case ReceiveFileError:
         break;
     case OffLine:
         if (Settings.AutoUpload)
@@ -136,6 +135,9 @@ void TMDIChild::Timer1Timer()
         break;
     case ClrErrDump:
         confirmClrErrDump();
+        break;
+    case ReceiveFileError:
+        retryFileNumber();
         break;
     case DataReceive:
     case SWUpDate:

@@ -53,8 +53,7 @@ void TMDIChild::showTerminal()
         SetTlvDatSize("");
         Fg_StartUpDate = false;
     }
-    if (Presentation.text(TViewItem::B_Datei).empty())
-        CreatePathAndFileName();
+    showDataFileName();
     if (Mode == Status || Mode == DataInhibit) {
         onlineModeLogic();
     } else if (Mode == DataSaved) {

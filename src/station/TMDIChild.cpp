@@ -6,7 +6,7 @@ namespace talvix {
 
 TMDIChild::TMDIChild(EventLoop& loop, StationHost& host, MessageDialogs& dialogs, PortBackendFactory& backends,
                      std::string id)
-    : USBId(std::move(id)), loop_(loop), host_(host), dialogs_(dialogs)
+    : USBId(std::move(id)), loop_(loop), host_(host), dialogs_(dialogs), Naming(Settings, namingStation_, host.ProgPath())
 {
     Timer1 = loop_.createTimer([this] { Timer1Timer(); });
     Timer1->setInterval(Timer1Interval);

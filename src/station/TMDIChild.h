@@ -23,6 +23,7 @@
 #include "station/StationPresentation.h"
 #include "station/StationSettings.h"
 #include "station/StatusParsers.h"
+#include "station/TargetFileNaming.h"
 
 namespace talvix {
 
@@ -101,11 +102,14 @@ public:
     // The station line of the log, with the terminal's serial number and record count.
     void LogMsg(int Level, const std::string& Msg);
 
-    // Operations of reception, naming, update, upload, configuration transfer and the options
-    // pages that the tick and the evaluations call.
-    void Datenempfangen1Click();
+    // Target file naming: rebuilds path, pattern and file number (true when the data folder is
+    // usable; a taken next number stops the station in ReceiveFileError), and the size display.
     bool CreatePathAndFileName();
     void SetTlvDatSize(const std::string& Filename);
+
+    // Operations of reception, update, upload, configuration transfer and the options pages
+    // that the tick and the evaluations call.
+    void Datenempfangen1Click();
     void CheckProgUpdate(bool automatic);
     void StartUpDate();
     void StartAutoUpload();
@@ -153,6 +157,31 @@ public:
     StationPresentation Presentation;
 
 private:
+    // What the naming reads of the station.
+    class NamingStation final : public TargetFileStation {
+    public:
+        explicit NamingStation(const TMDIChild& child) : child_(child) {}
+        int StationsNr() const override { return child_.StationsNr; }
+        std::string SerialNumberShown() const override { return child_.Presentation.text(TViewItem::B_SNr); }
+        LocalDateTime localNow() const override { return child_.loop_.localNow(); }
+        std::string GetText(const std::string& Ident, const std::string& Default) const override
+        {
+            return child_.host_.GetText(Ident, Default);
+        }
+
+    private:
+        const TMDIChild& child_;
+    };
+
+    EventLoop& loop_;
+    StationHost& host_;
+    MessageDialogs& dialogs_;
+    NamingStation namingStation_{*this};
+
+public:
+    TargetFileNaming Naming;
+
+private:
     std::string text(const std::string& key) const { return host_.GetText(key, ""); }
     void setText(TViewItem item, const std::string& value) { Presentation.setText(item, value); }
     void showModeMessage();
@@ -173,10 +202,10 @@ private:
     void afterReceptionCommand();
     void goOffline();
     void sendStatusPoll();
+    void stopAtTakenFileNumber(const FileExistsStop& stop);
+    void showDataFileName();
+    void retryFileNumber();
 
-    EventLoop& loop_;
-    StationHost& host_;
-    MessageDialogs& dialogs_;
     // A line grew too long: its bytes are dropped up to its CR.
     bool dropLine_ = false;
 };

@@ -14,6 +14,7 @@
 #include "port/TWsComPort.h"
 #include "sim/SimTerminal.h"
 #include "station/TMDIChild.h"
+#include "support/TempDir.h"
 
 namespace talvix::test {
 
@@ -83,7 +84,9 @@ struct LogLine {
 
 class ScriptedHost final : public StationHost {
 public:
+    explicit ScriptedHost(std::string programFolder) : progPath(std::move(programFolder)) {}
     std::string GetText(const std::string& Ident, const std::string&) const override { return Ident; }
+    std::string ProgPath() const override { return progPath; }
     int LogLevel() const override { return logLevel; }
     void LogStationLine(int, int Level, const std::string&, const std::string&, const std::string& Msg) override
     {
@@ -96,6 +99,7 @@ public:
     }
     bool IsActiveChild(const TMDIChild&) const override { return active; }
 
+    std::string progPath;
     int logLevel = 0;
     std::vector<LogLine> log;
     bool passwordGiven = true;
@@ -164,10 +168,12 @@ public:
     }
     std::string shown(TViewItem item) const { return station.Presentation.text(item); }
 
+    // The program folder and, unless a test says otherwise, the data folder.
+    TempDir folder;
     VirtualLoop loop;
     MemoryLink link;
     sim::SimTerminal terminal{loop};
-    ScriptedHost host;
+    ScriptedHost host{folder.path()};
     ScriptedDialogs dialogs;
     LinkBackends backends{loop, link};
     TMDIChild station{loop, host, dialogs, backends};
