@@ -3,13 +3,12 @@
 #include <algorithm>
 #include <array>
 
+#include "port/PortTick.h"
 #include "port/SelectPortDialog.h"
 
 namespace talvix {
 
 namespace {
-
-constexpr Millis tick { 55 };
 
 std::string trimmed(const std::string& s)
 {
@@ -33,7 +32,7 @@ TWsComPort::TWsComPort(EventLoop& loop, PortDevices devices)
     , devices_(std::move(devices))
     , triggerPoll_(loop.createTimer([this] { checkOutputTriggers(); }))
 {
-    triggerPoll_->setInterval(tick);
+    triggerPoll_->setInterval(portTick);
 }
 
 TWsComPort::~TWsComPort()
