@@ -43,6 +43,9 @@ TWsComPort::~TWsComPort()
 
 void TWsComPort::SetOpen(bool open)
 {
+    // A host-name lookup serves the loop inside the open; calls made meanwhile wait for it.
+    if (opening_)
+        return;
     if (open) {
         if (state_ == State::Closing)
             reopenAfterClose_ = true;
@@ -73,6 +76,11 @@ void TWsComPort::openDevice()
     if (layer_ == TDeviceLayer::dlWin32 && comNumber_ == 0)
         choosePortNumber();
     auto device = devices_.create(*this);
+    opening_ = true;
+    struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done { opening_ };
     device->setEvents({
         .readable = [this] { readInput(); },
         .writable = [this] { writeOutput(); },
