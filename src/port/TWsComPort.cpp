@@ -3,13 +3,12 @@
 #include <algorithm>
 #include <array>
 
+#include "port/PortTick.h"
 #include "port/SelectPortDialog.h"
 
 namespace talvix {
 
 namespace {
-
-constexpr Millis tick { 55 };
 
 std::string trimmed(const std::string& s)
 {
@@ -33,7 +32,7 @@ TWsComPort::TWsComPort(EventLoop& loop, PortDevices devices)
     , devices_(std::move(devices))
     , triggerPoll_(loop.createTimer([this] { checkOutputTriggers(); }))
 {
-    triggerPoll_->setInterval(tick);
+    triggerPoll_->setInterval(portTick);
 }
 
 TWsComPort::~TWsComPort()
@@ -44,6 +43,9 @@ TWsComPort::~TWsComPort()
 
 void TWsComPort::SetOpen(bool open)
 {
+    // A host-name lookup serves the loop inside the open; calls made meanwhile wait for it.
+    if (opening_)
+        return;
     if (open) {
         if (state_ == State::Closing)
             reopenAfterClose_ = true;
@@ -74,6 +76,11 @@ void TWsComPort::openDevice()
     if (layer_ == TDeviceLayer::dlWin32 && comNumber_ == 0)
         choosePortNumber();
     auto device = devices_.create(*this);
+    opening_ = true;
+    struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done { opening_ };
     device->setEvents({
         .readable = [this] { readInput(); },
         .writable = [this] { writeOutput(); },

@@ -158,6 +158,7 @@ private:
     State state_ = State::Closed;
     bool connected_ = false;
     bool reopenAfterClose_ = false;
+    bool opening_ = false;
 
     TDeviceLayer layer_ = TDeviceLayer::dlWin32;
     std::uint16_t comNumber_ = 0;
