@@ -249,3 +249,28 @@ TEST_F(StationPolling, UtilitiesPageShowsTheTerminalClockWithItsCentury)
     EXPECT_EQ(station.Mode, Status);
     EXPECT_EQ(station.Presentation.book(), TBookPage::StatusPage);
 }
+
+// After "S/N:" was sent (TimeOut counting) the answer on the utilities page tells whether the
+// terminal took the number; without an answer the count runs out.
+TEST_F(StationPolling, ProgrammedSerialNumberIsCheckedAgainstTheAnswer)
+{
+    rig.start(OffLine);
+    rig.tickUntilOnline();
+    station.SetMode(CmdPageMode);
+    rig.tick(2);
+    station.Presentation.setText(TViewItem::SNrEdit, "654321");
+    station.SetTimeout(20);
+    rig.tick();
+    EXPECT_EQ(station.TimeOut, 0);
+    EXPECT_EQ(rig.dialogs.shown, std::vector<std::string>{"msg_ErrProg"}) << "the terminal kept 123456";
+
+    rig.dialogs.shown.clear();
+    terminal.silent = true;
+    rig.tick(); // the poll already answered
+    station.SetTimeout(20);
+    rig.tick(19);
+    EXPECT_TRUE(rig.dialogs.shown.empty());
+    rig.tick();
+    EXPECT_EQ(rig.dialogs.shown, std::vector<std::string>{"msg_ErrProg"});
+    EXPECT_EQ(rig.shown(TViewItem::SNrEdit), "123456");
+}

@@ -55,6 +55,8 @@ public:
     std::unique_ptr<ComPortBackend> createComPort() override
     {
         return std::make_unique<TWsComPort>(loop_, PortDevices{[this](const TWsComPort&) {
+                                                                   if (refuseOpen)
+                                                                       throw PortError(9005, "host not found");
                                                                    ++devicesMade;
                                                                    return link_.makeStationEnd();
                                                                },
@@ -70,6 +72,7 @@ public:
 
     WatchedTransfer* transfer = nullptr;
     int devicesMade = 0;
+    bool refuseOpen = false; // opening raises, as an unknown server name does
 
 private:
     EventLoop& loop_;

@@ -257,3 +257,19 @@ TEST_F(StationStateMachine, NetworkErrorDisconnectsEvenDuringAnUpdate)
     EXPECT_EQ(station.Mode, WsDisconnect);
     EXPECT_TRUE(station.WsReconnectTimer->isActive());
 }
+
+TEST_F(StationStateMachine, AReconnectThatRaisesIsLoggedAndTriedAgainAtTheSamePace)
+{
+    rig.host.logLevel = 1;
+    rig.startNetwork();
+    rig.link.disconnect();
+    rig.backends.refuseOpen = true;
+    rig.loop.advance(std::chrono::milliseconds(10000));
+    EXPECT_FALSE(station.ComPort->Open());
+    EXPECT_TRUE(station.WsReconnectTimer->isActive());
+    EXPECT_EQ(rig.host.log.back(), (LogLine{1, "reconnect: host not found"}));
+    rig.backends.refuseOpen = false;
+    rig.loop.advance(std::chrono::milliseconds(10000));
+    EXPECT_EQ(rig.backends.devicesMade, 2);
+    EXPECT_EQ(station.Mode, OffLine);
+}
