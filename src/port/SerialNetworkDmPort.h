@@ -8,7 +8,9 @@ namespace talvix {
 
 class SerialNetworkDmPort final : public TdmPort {
 public:
-    explicit SerialNetworkDmPort(PortBackendFactory& backends) : TdmPort(backends, "") {}
+    explicit SerialNetworkDmPort(PortBackendFactory& backends)
+        : TdmPort(backends, "")
+    { }
 
     bool Open() const override { return ComPort().Open(); }
     void SetOpen(bool open) override { ComPort().SetOpen(open); }
@@ -48,7 +50,7 @@ public:
     NotifyEvent OnTriggerOutBuffUsed() const override { return ComPort().OnTriggerOutbuffUsed(); }
     void SetOnTriggerOutBuffUsed(NotifyEvent h) override { ComPort().SetOnTriggerOutbuffUsed(std::move(h)); }
     AddLogEvent OnAddLog() const override { return {}; }
-    void SetOnAddLog(AddLogEvent) override {}
+    void SetOnAddLog(AddLogEvent) override { }
     ProtocolFinishEvent OnProtocolFinish() const override { return Protocol().OnProtocolFinish(); }
     void SetOnProtocolFinish(ProtocolFinishEvent h) override { Protocol().SetOnProtocolFinish(std::move(h)); }
     ProtocolStatusEvent OnProtocolStatus() const override { return Protocol().OnProtocolStatus(); }

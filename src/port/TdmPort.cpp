@@ -6,10 +6,11 @@
 namespace talvix {
 
 TdmPort::TdmPort(PortBackendFactory& backends, const std::string& id)
-    : USBId(id), ComPort_(backends.createComPort()), Protocol_(backends.createProtocol(*ComPort_)),
-      USBPort_(!id.empty())
-{
-}
+    : USBId(id)
+    , ComPort_(backends.createComPort())
+    , Protocol_(backends.createProtocol(*ComPort_))
+    , USBPort_(!id.empty())
+{ }
 
 TdmPort::~TdmPort() = default;
 

@@ -3,9 +3,9 @@
 namespace talvix {
 
 UsbDmPort::UsbDmPort(PortBackendFactory& backends, const std::string& id)
-    : TdmPort(backends, id), USBxp_(backends.createUsbPort(id))
-{
-}
+    : TdmPort(backends, id)
+    , USBxp_(backends.createUsbPort(id))
+{ }
 
 UsbDmPort::~UsbDmPort()
 {

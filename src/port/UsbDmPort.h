@@ -23,13 +23,13 @@ public:
     // The identification is handed over on every open, so a reopen addresses the same device.
     void SetOpen(bool open) override;
     TDeviceLayer DeviceLayer() const override { return TDeviceLayer::dlUSB; }
-    void SetDeviceLayer(TDeviceLayer) override {}
+    void SetDeviceLayer(TDeviceLayer) override { }
     std::uint16_t ComNumber() const override { return 0; }
-    void SetComNumber(std::uint16_t) override {}
+    void SetComNumber(std::uint16_t) override { }
     std::string WsAddress() const override { return {}; }
-    void SetWsAddress(const std::string&) override {}
+    void SetWsAddress(const std::string&) override { }
     std::string WsPort() const override { return {}; }
-    void SetWsPort(const std::string&) override {}
+    void SetWsPort(const std::string&) override { }
     int Baud() const override { return USBxp().Baud(); }
     void SetBaud(int baud) override { USBxp().SetBaud(baud); }
     std::uint16_t DataBits() const override { return USBxp().DataBits(); }
@@ -39,18 +39,18 @@ public:
     TParity Parity() const override { return USBxp().Parity(); }
     void SetParity(TParity parity) override { USBxp().SetParity(parity); }
     bool DTR() const override { return false; }
-    void SetDTR(bool) override {}
+    void SetDTR(bool) override { }
     bool RTS() const override { return false; }
-    void SetRTS(bool) override {}
+    void SetRTS(bool) override { }
 
     TriggerAvailEvent OnTriggerAvail() const override { return USBxp().OnUSBDataAvail(); }
     void SetOnTriggerAvail(TriggerAvailEvent h) override { USBxp().SetOnUSBDataAvail(std::move(h)); }
     NotifyEvent OnWsConnect() const override { return {}; }
-    void SetOnWsConnect(NotifyEvent) override {}
+    void SetOnWsConnect(NotifyEvent) override { }
     NotifyEvent OnWsDisconnect() const override { return {}; }
-    void SetOnWsDisconnect(NotifyEvent) override {}
+    void SetOnWsDisconnect(NotifyEvent) override { }
     WsErrorEvent OnWsError() const override { return {}; }
-    void SetOnWsError(WsErrorEvent) override {}
+    void SetOnWsError(WsErrorEvent) override { }
     NotifyEvent OnTriggerOutBuffUsed() const override { return USBxp().OnTriggerOutbuffUsed(); }
     void SetOnTriggerOutBuffUsed(NotifyEvent h) override { USBxp().SetOnTriggerOutbuffUsed(std::move(h)); }
     AddLogEvent OnAddLog() const override { return USBxp().OnUSBAddLog(); }
@@ -63,9 +63,9 @@ public:
     void PutString(const std::string& s) override { USBxp().WriteStr(s); }
     char GetChar() override { return USBxp().GetRcvChar(); }
     std::uint16_t OutBuffUsed() const override { return USBxp().OutBuffUsed(); }
-    void FlushInBuffer() override {}
+    void FlushInBuffer() override { }
     void FlushOutBuffer() override { USBxp().FlushOutBuffer(); }
-    void RemoveAllTriggers() override {}
+    void RemoveAllTriggers() override { }
     std::uint16_t AddStatusTrigger(std::uint16_t) override { return 0; }
     // The USB port has one output trigger, so the handle is not needed.
     void SetStatusTrigger(std::uint16_t, std::uint16_t Value, bool Activate) override
@@ -78,7 +78,7 @@ public:
     std::string FileMask() const override { return USBxp().Filename(); }
     void SetFileMask(const std::string& mask) override { USBxp().SetFilename(mask); }
     TProtocolType ProtocolType() const override { return TProtocolType::ptNoProtocol; }
-    void SetProtocolType(TProtocolType) override {}
+    void SetProtocolType(TProtocolType) override { }
     void StartReceive() override { USBxp().StartReceive(); }
     void StartTransmit() override { USBxp().StartTransmit(); }
     void CancelProtocol() override { USBxp().CancelProtocol(); }

@@ -7,6 +7,7 @@ namespace {
 
 using enum TFunctionControl;
 
+// clang-format off
 // Group columns:                                            12345678901
 constexpr std::array<FunctionGroupRow, 29> rows = {{
     {FileItems, "FileItems", false,                         "11111-1111-"},
@@ -39,6 +40,7 @@ constexpr std::array<FunctionGroupRow, 29> rows = {{
     {CmdDlgBtn, "CmdDlgBtn", true,                          "-11-1------"},
     {ExitBtn, "ExitBtn", true,                              "111-11-1--1"},
 }};
+// clang-format on
 
 } // namespace
 

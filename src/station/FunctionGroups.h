@@ -41,11 +41,11 @@ enum class TFunctionControl : std::uint8_t {
     B_SNr,
     B_Rec,
     ReceiveItem,
-    ReceiveBtn,   // main window
+    ReceiveBtn, // main window
     StatusDlgBtn, // main window
-    DataDlgBtn,   // main window
-    CmdDlgBtn,    // main window
-    ExitBtn       // main window, hidden
+    DataDlgBtn, // main window
+    CmdDlgBtn, // main window
+    ExitBtn // main window, hidden
 };
 
 struct FunctionGroupRow {

@@ -125,17 +125,17 @@ void TMDIChild::takeVersionText(const VersionTextLine& line)
     const Target target = [&]() -> Target {
         switch (line.which) {
         case TVersionText::AP:
-            return {AP, answer::AP};
+            return { AP, answer::AP };
         case TVersionText::OS:
-            return {OS, answer::OS};
+            return { OS, answer::OS };
         case TVersionText::DS:
-            return {DS, answer::DS};
+            return { DS, answer::DS };
         case TVersionText::BP:
-            return {BP, answer::BP};
+            return { BP, answer::BP };
         case TVersionText::LB:
             break;
         }
-        return {LB, answer::LB};
+        return { LB, answer::LB };
     }();
     if (line.value == target.field)
         RcvOK |= target.bit;

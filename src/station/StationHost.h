@@ -20,8 +20,9 @@ public:
     // The log level in force (0: no log).
     virtual int LogLevel() const = 0;
     // One station line; the log filters it by level and makes it printable.
-    virtual void LogStationLine(int StationsNr, int Level, const std::string& SNr, const std::string& Rec,
-                                const std::string& Msg) = 0;
+    virtual void LogStationLine(
+        int StationsNr, int Level, const std::string& SNr, const std::string& Rec, const std::string& Msg)
+        = 0;
     // The program password question: true when no password is set or the right one was given.
     virtual bool CheckPassword() = 0;
     // Function groups reach the menus and the main window's buttons only from the active child.

@@ -44,8 +44,8 @@ inline constexpr std::size_t ModeCount = 26;
 // What B_Message shows when a mode is entered.
 struct ModeMessage {
     enum Kind : std::uint8_t { Unchanged, Literal, CatalogueKey } kind = Unchanged;
-    std::string_view text{};           // the literal, or the catalogue key
-    std::string_view defaultText{};    // for a key missing from the catalogue
+    std::string_view text {}; // the literal, or the catalogue key
+    std::string_view defaultText {}; // for a key missing from the catalogue
 };
 
 struct ModeInfo {

@@ -5,20 +5,20 @@
 
 namespace talvix {
 
-void TMDIChild::Datenempfangen1Click() {}
+void TMDIChild::Datenempfangen1Click() { }
 
-void TMDIChild::CheckProgUpdate(bool) {}
+void TMDIChild::CheckProgUpdate(bool) { }
 
-void TMDIChild::StartUpDate() {}
+void TMDIChild::StartUpDate() { }
 
-void TMDIChild::StartAutoUpload() {}
+void TMDIChild::StartAutoUpload() { }
 
-void TMDIChild::ReadConfig() {}
+void TMDIChild::ReadConfig() { }
 
-void TMDIChild::WriteConfig() {}
+void TMDIChild::WriteConfig() { }
 
-void TMDIChild::ReadErrorDump() {}
+void TMDIChild::ReadErrorDump() { }
 
-void TMDIChild::StatusPageBtn1Click() {}
+void TMDIChild::StatusPageBtn1Click() { }
 
 } // namespace talvix

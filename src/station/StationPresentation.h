@@ -38,10 +38,10 @@ enum class TViewItem : std::uint8_t {
     SNrEdit,
     B_DateiHint,
     // Other state.
-    ChildStatus,   // text and colour
-    DSVisible,     // Label3 and B_DS
-    SNrEnabled,    // SetSNrBtn and SNrEdit
-    Book,          // the page shown
+    ChildStatus, // text and colour
+    DSVisible, // Label3 and B_DS
+    SNrEnabled, // SetSNrBtn and SNrEdit
+    Book, // the page shown
     FunctionGroup, // the group last applied by EnableDisableFunc
 };
 
@@ -77,8 +77,7 @@ public:
     void applyFunctionGroup(int group);
 
 private:
-    template <class T>
-    void change(T& field, const T& value, TViewItem item)
+    template <class T> void change(T& field, const T& value, TViewItem item)
     {
         if (field == value)
             return;
@@ -87,7 +86,7 @@ private:
     }
     void notify(TViewItem item);
 
-    std::array<std::string, TextItemCount> texts_{};
+    std::array<std::string, TextItemCount> texts_ {};
     std::string childStatusText_;
     TColor childStatusColor_ = clRed;
     bool dsVisible_ = false;

@@ -15,7 +15,11 @@ namespace {
 // never entered twice.
 class TickGuard {
 public:
-    explicit TickGuard(Timer& timer) : timer_(timer) { timer_.setEnabled(false); }
+    explicit TickGuard(Timer& timer)
+        : timer_(timer)
+    {
+        timer_.setEnabled(false);
+    }
     ~TickGuard() { timer_.setEnabled(true); }
     TickGuard(const TickGuard&) = delete;
     TickGuard& operator=(const TickGuard&) = delete;
@@ -49,8 +53,8 @@ void TMDIChild::showModeMessage()
         setText(TViewItem::B_Message, std::string(info.message.text));
         break;
     case ModeMessage::CatalogueKey:
-        setText(TViewItem::B_Message,
-                host_.GetText(std::string(info.message.text), std::string(info.message.defaultText)));
+        setText(
+            TViewItem::B_Message, host_.GetText(std::string(info.message.text), std::string(info.message.defaultText)));
         break;
     }
     if (info.clearsSNr)
@@ -153,8 +157,8 @@ void TMDIChild::Timer1Timer()
 void TMDIChild::evaluateWait()
 {
     SetStatusPanel(text("sts_Wait"), clRed);
-    if (RcvOK == answer::BootLoader || RcvOK == answer::Complete || RcvOK == answer::WithoutLB ||
-        RcvOK == answer::WithoutBPLB)
+    if (RcvOK == answer::BootLoader || RcvOK == answer::Complete || RcvOK == answer::WithoutLB
+        || RcvOK == answer::WithoutBPLB)
         TimeOut = 0;
     if (TimeOut < 1) {
         SetStatusPanel(Settings.Data_Path, clGray);
@@ -184,8 +188,8 @@ void TMDIChild::transferWatchdog()
 
 void TMDIChild::confirmClrErrDump()
 {
-    if (host_.CheckPassword() &&
-        dialogs_.MessageDlg(text("msg_ClrErrDump"), TMsgDlgType::mtWarning, mbOK | mbCancel) == TModalResult::mrOk) {
+    if (host_.CheckPassword()
+        && dialogs_.MessageDlg(text("msg_ClrErrDump"), TMsgDlgType::mtWarning, mbOK | mbCancel) == TModalResult::mrOk) {
         ComPort->PutString("CLRERR\r");
         SetMode(WaitOfResponse);
     } else {

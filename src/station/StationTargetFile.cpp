@@ -58,10 +58,10 @@ void TMDIChild::showDataFileName()
     if (Presentation.text(TViewItem::B_Datei).empty())
         CreatePathAndFileName();
     const std::string& pattern = Settings.Data_File;
-    const std::string name =
-        pattern.find("%F") != std::string::npos ? pattern : GetFilePlusNo(pattern, Naming.FileExtNo);
+    const std::string name
+        = pattern.find("%F") != std::string::npos ? pattern : GetFilePlusNo(pattern, Naming.FileExtNo);
     setText(TViewItem::B_Datei,
-            characterCount(name) > MaxShownNameLength ? firstCharacters(name, ShownNamePrefix) + "..." : name);
+        characterCount(name) > MaxShownNameLength ? firstCharacters(name, ShownNamePrefix) + "..." : name);
     setText(TViewItem::B_DateiHint, B_Datei_Hint + ": " + name);
 }
 

@@ -34,8 +34,7 @@ void TMDIChild::StatusAnzeigen()
             goOffline();
         if (Mode != DataReceive)
             RequestStatus();
-    } catch (const std::exception&) {
-    }
+    } catch (const std::exception&) { }
 }
 
 void TMDIChild::showTerminal()

@@ -61,7 +61,7 @@ std::optional<int> decimal(std::string_view text)
         text.remove_prefix(1);
     int value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc{} || end != text.data() + text.size())
+    if (text.empty() || error != std::errc {} || end != text.data() + text.size())
         return std::nullopt;
     return value;
 }
@@ -73,7 +73,7 @@ std::optional<SerialNumberLine> parseSerialNumberLine(std::string_view line)
     if (line.size() < 2 || line[1] != '/')
         return std::nullopt;
     const std::string_view flag = copy(line, 22, 2);
-    return SerialNumberLine{
+    return SerialNumberLine {
         .SNr = field(copy(line, 5, 6)),
         .Rec = field(copy(line, 16, 5)),
         .datenSperre = flag == "T1" || flag == "T3",
@@ -90,7 +90,7 @@ StatusLine parseStatusLine(std::string_view line)
         const auto kind = versionTextKind(first, line.size() > 1 ? line[1] : '\0');
         if (!kind)
             return {};
-        return VersionTextLine{*kind, field(copy(line, 4))};
+        return VersionTextLine { *kind, field(copy(line, 4)) };
     }
     if (first == 'S') {
         if (auto serial = parseSerialNumberLine(line))
@@ -98,8 +98,8 @@ StatusLine parseStatusLine(std::string_view line)
         return {};
     }
     if (first == 'V')
-        return VersionNumberLine{decimal(copy(line, 2, 2)).value_or(DefaultLowerVersion)};
-    return DeviceNameLine{field(line)};
+        return VersionNumberLine { decimal(copy(line, 2, 2)).value_or(DefaultLowerVersion) };
+    return DeviceNameLine { field(line) };
 }
 
 TimePageLine parseTimePageLine(std::string_view line)
@@ -113,7 +113,7 @@ TimePageLine parseTimePageLine(std::string_view line)
     }
     const std::size_t colon = position(line, ':');
     if (position(line, '.') == 6 && (colon == 15 || colon == 17))
-        return DateTimeLine{field(line)};
+        return DateTimeLine { field(line) };
     return {};
 }
 
@@ -123,9 +123,9 @@ TerminalDateTime splitTerminalDateTime(std::string_view TimeDate)
         std::string date(copy(TimeDate, 4, 8));
         if (date.size() >= 6)
             date.insert(6, "20");
-        return {date, std::string(copy(TimeDate, 13, 8))};
+        return { date, std::string(copy(TimeDate, 13, 8)) };
     }
-    return {std::string(copy(TimeDate, 4, 10)), std::string(copy(TimeDate, 15, 8))};
+    return { std::string(copy(TimeDate, 4, 10)), std::string(copy(TimeDate, 15, 8)) };
 }
 
 int numberOrZero(std::string_view text)
@@ -135,7 +135,7 @@ int numberOrZero(std::string_view text)
 
 std::string_view weekdayCode(int dayOfWeek)
 {
-    static constexpr std::array<std::string_view, 7> codes = {"SO", "MO", "DI", "MI", "DO", "FR", "SA"};
+    static constexpr std::array<std::string_view, 7> codes = { "SO", "MO", "DI", "MI", "DO", "FR", "SA" };
     return codes.at(static_cast<std::size_t>(dayOfWeek));
 }
 

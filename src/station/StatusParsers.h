@@ -38,7 +38,7 @@ struct VersionNumberLine {
 struct SerialNumberLine {
     std::string SNr;
     std::string Rec;
-    bool datenSperre;    // flag T1 or T3: data already transmitted
+    bool datenSperre; // flag T1 or T3: data already transmitted
     bool transferSperre; // flag T2 or T3: transfer inhibited
 };
 

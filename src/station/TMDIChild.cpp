@@ -4,9 +4,13 @@
 
 namespace talvix {
 
-TMDIChild::TMDIChild(EventLoop& loop, StationHost& host, MessageDialogs& dialogs, PortBackendFactory& backends,
-                     std::string id)
-    : USBId(std::move(id)), loop_(loop), host_(host), dialogs_(dialogs), Naming(Settings, namingStation_, host.ProgPath())
+TMDIChild::TMDIChild(
+    EventLoop& loop, StationHost& host, MessageDialogs& dialogs, PortBackendFactory& backends, std::string id)
+    : USBId(std::move(id))
+    , loop_(loop)
+    , host_(host)
+    , dialogs_(dialogs)
+    , Naming(Settings, namingStation_, host.ProgPath())
 {
     Timer1 = loop_.createTimer([this] { Timer1Timer(); });
     Timer1->setInterval(Timer1Interval);
@@ -35,8 +39,8 @@ void TMDIChild::ShowError(const std::string& Err, const std::string& Param)
 
 void TMDIChild::ClearCaptions()
 {
-    for (TViewItem panel : {TViewItem::B_Art, TViewItem::B_AP, TViewItem::B_OS, TViewItem::B_DS, TViewItem::B_BP,
-                            TViewItem::B_SNr, TViewItem::B_Rec, TViewItem::B_Datei})
+    for (TViewItem panel : { TViewItem::B_Art, TViewItem::B_AP, TViewItem::B_OS, TViewItem::B_DS, TViewItem::B_BP,
+             TViewItem::B_SNr, TViewItem::B_Rec, TViewItem::B_Datei })
         setText(panel, "");
     setText(TViewItem::B_DateiHint, B_Datei_Hint);
     LowerVersion = DefaultLowerVersion;

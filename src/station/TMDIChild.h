@@ -37,15 +37,15 @@ inline constexpr std::uint16_t DS = 32;
 inline constexpr std::uint16_t OS = 64;
 inline constexpr std::uint16_t AP = 128;
 inline constexpr std::uint16_t LB = 256;
-inline constexpr std::uint16_t Complete = 508;     // all seven status lines
-inline constexpr std::uint16_t WithoutLB = 252;    // complete as well
-inline constexpr std::uint16_t WithoutBPLB = 236;  // keeps a station online, shows nothing
-inline constexpr std::uint16_t BootLoader = 20;    // "BP" and serial number only
-inline constexpr std::uint16_t UtilitiesPage = 5;  // serial number and date/time
+inline constexpr std::uint16_t Complete = 508; // all seven status lines
+inline constexpr std::uint16_t WithoutLB = 252; // complete as well
+inline constexpr std::uint16_t WithoutBPLB = 236; // keeps a station online, shows nothing
+inline constexpr std::uint16_t BootLoader = 20; // "BP" and serial number only
+inline constexpr std::uint16_t UtilitiesPage = 5; // serial number and date/time
 } // namespace answer
 
-inline constexpr Millis Timer1Interval{600};
-inline constexpr Millis WsReconnectInterval{10000};
+inline constexpr Millis Timer1Interval { 600 };
+inline constexpr Millis WsReconnectInterval { 10000 };
 // A line growing past this without a CR is line noise: it is dropped whole. Parsed lines are
 // shorter than 29 characters anyway.
 inline constexpr std::size_t MaxHelpBufLength = 256;
@@ -65,7 +65,7 @@ public:
     // The creation of a station (FormCreate): mode mReset, both timers off, the port object
     // made with USBId (empty except for USB stations) and its events connected.
     TMDIChild(EventLoop& loop, StationHost& host, MessageDialogs& dialogs, PortBackendFactory& backends,
-              std::string USBId = {});
+        std::string USBId = {});
     ~TMDIChild();
     TMDIChild(const TMDIChild&) = delete;
     TMDIChild& operator=(const TMDIChild&) = delete;
@@ -160,7 +160,9 @@ private:
     // What the naming reads of the station.
     class NamingStation final : public TargetFileStation {
     public:
-        explicit NamingStation(const TMDIChild& child) : child_(child) {}
+        explicit NamingStation(const TMDIChild& child)
+            : child_(child)
+        { }
         int StationsNr() const override { return child_.StationsNr; }
         std::string SerialNumberShown() const override { return child_.Presentation.text(TViewItem::B_SNr); }
         LocalDateTime localNow() const override { return child_.loop_.localNow(); }
@@ -176,7 +178,7 @@ private:
     EventLoop& loop_;
     StationHost& host_;
     MessageDialogs& dialogs_;
-    NamingStation namingStation_{*this};
+    NamingStation namingStation_ { *this };
 
 public:
     TargetFileNaming Naming;

@@ -14,7 +14,9 @@ using Journal = std::vector<std::string>;
 
 class RecordingComPort final : public ComPortBackend {
 public:
-    explicit RecordingComPort(Journal& journal) : journal_(journal) {}
+    explicit RecordingComPort(Journal& journal)
+        : journal_(journal)
+    { }
 
     bool Open() const override { return open; }
     void SetOpen(bool o) override { note("SetOpen"), open = o; }
@@ -82,7 +84,9 @@ private:
 
 class RecordingProtocol final : public ProtocolBackend {
 public:
-    explicit RecordingProtocol(Journal& journal) : journal_(journal) {}
+    explicit RecordingProtocol(Journal& journal)
+        : journal_(journal)
+    { }
 
     std::string FileName() const override { return fileName; }
     void SetFileName(const std::string& n) override { note("SetFileName"), fileName = n; }
@@ -115,7 +119,9 @@ private:
 // it was given.
 class RecordingUsbPort final : public UsbPortBackend {
 public:
-    explicit RecordingUsbPort(Journal& journal) : journal_(journal) {}
+    explicit RecordingUsbPort(Journal& journal)
+        : journal_(journal)
+    { }
 
     void SetUSBId(const std::string& id) override { note("SetUSBId"), usbId = id; }
     bool Open() const override { return open; }

@@ -19,7 +19,7 @@ struct Route {
     const char* member;
     std::function<void(TdmPort&)> call;
     Journal serial; // what the serial/network back end records
-    Journal usb;    // what the USB back end records
+    Journal usb; // what the USB back end records
 };
 
 } // namespace
@@ -29,44 +29,45 @@ struct Route {
 TEST(TdmPortRoutes, EachMemberReachesOnlyTheBackEndChosenAtCreation)
 {
     const std::vector<Route> routes = {
-        {"Open", [](TdmPort& p) { p.SetOpen(true); }, {"com:SetOpen"}, {"usb:SetUSBId", "usb:Open"}},
-        {"DeviceLayer", [](TdmPort& p) { p.SetDeviceLayer(TDeviceLayer::dlWinsock); }, {"com:SetDeviceLayer"}, {}},
-        {"ComNumber", [](TdmPort& p) { p.SetComNumber(4); }, {"com:SetComNumber"}, {}},
-        {"WsAddress", [](TdmPort& p) { p.SetWsAddress("10.0.0.9"); }, {"com:SetWsAddress", "com:SetWsTelnet"}, {}},
-        {"WsPort", [](TdmPort& p) { p.SetWsPort("10001"); }, {"com:SetWsPort"}, {}},
-        {"Baud", [](TdmPort& p) { p.SetBaud(38400); }, {"com:SetBaud"}, {"usb:SetBaud"}},
-        {"DataBits", [](TdmPort& p) { p.SetDataBits(7); }, {"com:SetDataBits"}, {"usb:SetDataBits"}},
-        {"StopBits", [](TdmPort& p) { p.SetStopBits(1); }, {"com:SetStopBits"}, {"usb:SetStopBits"}},
-        {"Parity", [](TdmPort& p) { p.SetParity(TParity::pEven); }, {"com:SetParity"}, {"usb:SetParity"}},
-        {"DTR", [](TdmPort& p) { p.SetDTR(false); }, {"com:SetDTR"}, {}},
-        {"RTS", [](TdmPort& p) { p.SetRTS(false); }, {"com:SetRTS"}, {}},
-        {"OnTriggerAvail", [](TdmPort& p) { p.SetOnTriggerAvail([](std::uint16_t) {}); }, {"com:SetOnTriggerAvail"},
-         {"usb:SetOnUSBDataAvail"}},
-        {"OnWsConnect", [](TdmPort& p) { p.SetOnWsConnect([] {}); }, {"com:SetOnWsConnect"}, {}},
-        {"OnWsDisconnect", [](TdmPort& p) { p.SetOnWsDisconnect([] {}); }, {"com:SetOnWsDisconnect"}, {}},
-        {"OnWsError", [](TdmPort& p) { p.SetOnWsError([](int) {}); }, {"com:SetOnWsError"}, {}},
-        {"OnTriggerOutBuffUsed", [](TdmPort& p) { p.SetOnTriggerOutBuffUsed([] {}); }, {"com:SetOnTriggerOutbuffUsed"},
-         {"usb:SetOnTriggerOutbuffUsed"}},
-        {"OnAddLog", [](TdmPort& p) { p.SetOnAddLog([](int, const std::string&) {}); }, {}, {"usb:SetOnUSBAddLog"}},
-        {"OnProtocolFinish", [](TdmPort& p) { p.SetOnProtocolFinish([](int) {}); }, {"xm:SetOnProtocolFinish"},
-         {"usb:SetOnTransFinish"}},
-        {"OnProtocolStatus", [](TdmPort& p) { p.SetOnProtocolStatus([](std::uint16_t) {}); },
-         {"xm:SetOnProtocolStatus"}, {"usb:SetOnTransStatus"}},
-        {"PutString", [](TdmPort& p) { p.PutString("V\r"); }, {"com:PutString"}, {"usb:WriteStr"}},
-        {"GetChar", [](TdmPort& p) { p.GetChar(); }, {"com:GetChar"}, {"usb:GetRcvChar"}},
-        {"FlushInBuffer", [](TdmPort& p) { p.FlushInBuffer(); }, {"com:FlushInBuffer"}, {}},
-        {"FlushOutBuffer", [](TdmPort& p) { p.FlushOutBuffer(); }, {"com:FlushOutBuffer"}, {"usb:FlushOutBuffer"}},
-        {"RemoveAllTriggers", [](TdmPort& p) { p.RemoveAllTriggers(); }, {"com:RemoveAllTriggers"}, {}},
-        {"AddStatusTrigger", [](TdmPort& p) { p.AddStatusTrigger(2); }, {"com:AddStatusTrigger"}, {}},
-        {"SetStatusTrigger", [](TdmPort& p) { p.SetStatusTrigger(7, 0, true); }, {"com:SetStatusTrigger"},
-         {"usb:SetOutbuffTrigger"}},
-        {"FileName", [](TdmPort& p) { p.SetFileName("/tmp/a"); }, {"xm:SetFileName"}, {"usb:SetFilename"}},
-        {"FileMask", [](TdmPort& p) { p.SetFileMask("/tmp/b"); }, {"xm:SetFileMask"}, {"usb:SetFilename"}},
-        {"ProtocolType", [](TdmPort& p) { p.SetProtocolType(TProtocolType::ptXmodemCRC); }, {"xm:SetProtocolType"},
-         {}},
-        {"StartReceive", [](TdmPort& p) { p.StartReceive(); }, {"xm:StartReceive"}, {"usb:StartReceive"}},
-        {"StartTransmit", [](TdmPort& p) { p.StartTransmit(); }, {"xm:StartTransmit"}, {"usb:StartTransmit"}},
-        {"CancelProtocol", [](TdmPort& p) { p.CancelProtocol(); }, {"xm:CancelProtocol"}, {"usb:CancelProtocol"}},
+        { "Open", [](TdmPort& p) { p.SetOpen(true); }, { "com:SetOpen" }, { "usb:SetUSBId", "usb:Open" } },
+        { "DeviceLayer", [](TdmPort& p) { p.SetDeviceLayer(TDeviceLayer::dlWinsock); }, { "com:SetDeviceLayer" }, {} },
+        { "ComNumber", [](TdmPort& p) { p.SetComNumber(4); }, { "com:SetComNumber" }, {} },
+        { "WsAddress", [](TdmPort& p) { p.SetWsAddress("10.0.0.9"); }, { "com:SetWsAddress", "com:SetWsTelnet" }, {} },
+        { "WsPort", [](TdmPort& p) { p.SetWsPort("10001"); }, { "com:SetWsPort" }, {} },
+        { "Baud", [](TdmPort& p) { p.SetBaud(38400); }, { "com:SetBaud" }, { "usb:SetBaud" } },
+        { "DataBits", [](TdmPort& p) { p.SetDataBits(7); }, { "com:SetDataBits" }, { "usb:SetDataBits" } },
+        { "StopBits", [](TdmPort& p) { p.SetStopBits(1); }, { "com:SetStopBits" }, { "usb:SetStopBits" } },
+        { "Parity", [](TdmPort& p) { p.SetParity(TParity::pEven); }, { "com:SetParity" }, { "usb:SetParity" } },
+        { "DTR", [](TdmPort& p) { p.SetDTR(false); }, { "com:SetDTR" }, {} },
+        { "RTS", [](TdmPort& p) { p.SetRTS(false); }, { "com:SetRTS" }, {} },
+        { "OnTriggerAvail", [](TdmPort& p) { p.SetOnTriggerAvail([](std::uint16_t) {}); }, { "com:SetOnTriggerAvail" },
+            { "usb:SetOnUSBDataAvail" } },
+        { "OnWsConnect", [](TdmPort& p) { p.SetOnWsConnect([] {}); }, { "com:SetOnWsConnect" }, {} },
+        { "OnWsDisconnect", [](TdmPort& p) { p.SetOnWsDisconnect([] {}); }, { "com:SetOnWsDisconnect" }, {} },
+        { "OnWsError", [](TdmPort& p) { p.SetOnWsError([](int) {}); }, { "com:SetOnWsError" }, {} },
+        { "OnTriggerOutBuffUsed", [](TdmPort& p) { p.SetOnTriggerOutBuffUsed([] {}); },
+            { "com:SetOnTriggerOutbuffUsed" }, { "usb:SetOnTriggerOutbuffUsed" } },
+        { "OnAddLog", [](TdmPort& p) { p.SetOnAddLog([](int, const std::string&) {}); }, {}, { "usb:SetOnUSBAddLog" } },
+        { "OnProtocolFinish", [](TdmPort& p) { p.SetOnProtocolFinish([](int) {}); }, { "xm:SetOnProtocolFinish" },
+            { "usb:SetOnTransFinish" } },
+        { "OnProtocolStatus", [](TdmPort& p) { p.SetOnProtocolStatus([](std::uint16_t) {}); },
+            { "xm:SetOnProtocolStatus" }, { "usb:SetOnTransStatus" } },
+        { "PutString", [](TdmPort& p) { p.PutString("V\r"); }, { "com:PutString" }, { "usb:WriteStr" } },
+        { "GetChar", [](TdmPort& p) { p.GetChar(); }, { "com:GetChar" }, { "usb:GetRcvChar" } },
+        { "FlushInBuffer", [](TdmPort& p) { p.FlushInBuffer(); }, { "com:FlushInBuffer" }, {} },
+        { "FlushOutBuffer", [](TdmPort& p) { p.FlushOutBuffer(); }, { "com:FlushOutBuffer" },
+            { "usb:FlushOutBuffer" } },
+        { "RemoveAllTriggers", [](TdmPort& p) { p.RemoveAllTriggers(); }, { "com:RemoveAllTriggers" }, {} },
+        { "AddStatusTrigger", [](TdmPort& p) { p.AddStatusTrigger(2); }, { "com:AddStatusTrigger" }, {} },
+        { "SetStatusTrigger", [](TdmPort& p) { p.SetStatusTrigger(7, 0, true); }, { "com:SetStatusTrigger" },
+            { "usb:SetOutbuffTrigger" } },
+        { "FileName", [](TdmPort& p) { p.SetFileName("/tmp/a"); }, { "xm:SetFileName" }, { "usb:SetFilename" } },
+        { "FileMask", [](TdmPort& p) { p.SetFileMask("/tmp/b"); }, { "xm:SetFileMask" }, { "usb:SetFilename" } },
+        { "ProtocolType", [](TdmPort& p) { p.SetProtocolType(TProtocolType::ptXmodemCRC); }, { "xm:SetProtocolType" },
+            {} },
+        { "StartReceive", [](TdmPort& p) { p.StartReceive(); }, { "xm:StartReceive" }, { "usb:StartReceive" } },
+        { "StartTransmit", [](TdmPort& p) { p.StartTransmit(); }, { "xm:StartTransmit" }, { "usb:StartTransmit" } },
+        { "CancelProtocol", [](TdmPort& p) { p.CancelProtocol(); }, { "xm:CancelProtocol" }, { "usb:CancelProtocol" } },
     };
     for (const Route& route : routes) {
         SCOPED_TRACE(route.member);
@@ -197,7 +198,7 @@ TEST(TdmPortUsb, FreeingThePortObjectClosesTheUsbPort)
     port->SetOpen(true);
     backends.journal.clear();
     port.reset();
-    EXPECT_EQ(backends.journal, Journal{"usb:Close"});
+    EXPECT_EQ(backends.journal, Journal { "usb:Close" });
 }
 
 TEST(TdmPortSerial, EverySettingOfTheAddressSwitchesTelnetOff)

@@ -32,9 +32,11 @@ protected:
 
 TEST_F(LineAssembly, ControlBytesNeverReachALineAndEmptyLinesAreNotDispatched)
 {
-    fromTerminal("\n\x11" "AP:\x11 1.0\x0A\r\n\r\r\r");
+    fromTerminal("\n\x11"
+                 "AP:\x11 1.0\x0A\r\n\r\r\r");
     EXPECT_EQ(station.AP, " 1.0");
-    fromTerminal("\x01\x14KT\x0A" "300\r");
+    fromTerminal("\x01\x14KT\x0A"
+                 "300\r");
     EXPECT_EQ(station.Art, "KT300");
     fromTerminal("AP: 1.0\r");
     EXPECT_EQ(station.RcvOK, answer::AP);

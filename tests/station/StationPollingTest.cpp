@@ -26,7 +26,7 @@ TEST_F(StationPolling, OnlineOnlyAtTheThirdIdenticalPollAndOfflineAtTheSecondWit
 {
     rig.start(OffLine);
     rig.tick(); // sends the first poll
-    const std::vector<int> displayCounts = {0, 1};
+    const std::vector<int> displayCounts = { 0, 1 };
     for (int expected : displayCounts) {
         rig.tick();
         EXPECT_EQ(station.Mode, OffLine);
@@ -93,8 +93,14 @@ TEST_F(StationPolling, WhichAnswerBitsCountAsComplete)
         TMode mode;
     };
     const std::vector<Case> cases = {
-        {508, 2, Status}, {252, 2, Status}, {236, 2, OffLine}, {253, 0, OffLine},
-        {509, 0, OffLine}, {500, 0, OffLine}, {5, 0, OffLine},  {0, 0, OffLine},
+        { 508, 2, Status },
+        { 252, 2, Status },
+        { 236, 2, OffLine },
+        { 253, 0, OffLine },
+        { 509, 0, OffLine },
+        { 500, 0, OffLine },
+        { 5, 0, OffLine },
+        { 0, 0, OffLine },
     };
     rig.start(OffLine);
     for (const Case& c : cases) {
@@ -183,7 +189,7 @@ TEST_F(StationPolling, ClockIsSetExactlyOncePerConnection)
     station.Settings.cbAutoSetTime = true;
     rig.start(OffLine);
     rig.tick(3);
-    rig.loop.setLocalTime({2024, 3, 18, 14, 29, 59, 500}); // the next tick is at 14:30:00.100
+    rig.loop.setLocalTime({ 2024, 3, 18, 14, 29, 59, 500 }); // the next tick is at 14:30:00.100
     rig.tick();
     ASSERT_EQ(station.Mode, Status);
     rig.tick(10);
@@ -191,7 +197,7 @@ TEST_F(StationPolling, ClockIsSetExactlyOncePerConnection)
     for (const std::string& command : rig.terminal.commands())
         if (command.starts_with("SETTIM:"))
             settim.push_back(command);
-    EXPECT_EQ(settim, std::vector<std::string>{"SETTIM:MO180324143000"});
+    EXPECT_EQ(settim, std::vector<std::string> { "SETTIM:MO180324143000" });
 
     terminal.silent = true;
     rig.tick(3);
@@ -206,10 +212,10 @@ TEST_F(StationPolling, TheClockCommandIsLogged)
     rig.host.logLevel = 2;
     rig.start(OffLine);
     rig.tick(3);
-    rig.loop.setLocalTime({2024, 3, 18, 14, 29, 59, 500});
+    rig.loop.setLocalTime({ 2024, 3, 18, 14, 29, 59, 500 });
     rig.tick();
-    EXPECT_NE(std::find(rig.host.log.begin(), rig.host.log.end(), LogLine{2, "set date/time: 180324143000"}),
-              rig.host.log.end());
+    EXPECT_NE(std::find(rig.host.log.begin(), rig.host.log.end(), LogLine { 2, "set date/time: 180324143000" }),
+        rig.host.log.end());
 }
 
 TEST_F(StationPolling, NoPollWhileOutputIsStillQueued)
@@ -236,8 +242,7 @@ TEST_F(StationPolling, UtilitiesPageShowsTheTerminalClockWithItsCentury)
     EXPECT_EQ(station.Mode, CmdPageMode);
     EXPECT_EQ(rig.shown(TViewItem::B_DevDate), "18.03.2024");
     // The terminal's clock as it answered the previous tick's poll.
-    EXPECT_EQ(rig.shown(TViewItem::B_DevTime),
-              FormatDateTime("hh:nn:ss", rig.loop.localNow().plus(-Timer1Interval)));
+    EXPECT_EQ(rig.shown(TViewItem::B_DevTime), FormatDateTime("hh:nn:ss", rig.loop.localNow().plus(-Timer1Interval)));
     EXPECT_EQ(rig.shown(TViewItem::B_SNr), "123456");
     EXPECT_EQ(rig.shown(TViewItem::B_SysDate), "18.03.2024");
     EXPECT_EQ(rig.shown(TViewItem::B_SysTime), FormatDateTime("hh:nn:ss", rig.loop.localNow()));
@@ -262,7 +267,7 @@ TEST_F(StationPolling, ProgrammedSerialNumberIsCheckedAgainstTheAnswer)
     station.SetTimeout(20);
     rig.tick();
     EXPECT_EQ(station.TimeOut, 0);
-    EXPECT_EQ(rig.dialogs.shown, std::vector<std::string>{"msg_ErrProg"}) << "the terminal kept 123456";
+    EXPECT_EQ(rig.dialogs.shown, std::vector<std::string> { "msg_ErrProg" }) << "the terminal kept 123456";
 
     rig.dialogs.shown.clear();
     terminal.silent = true;
@@ -271,6 +276,6 @@ TEST_F(StationPolling, ProgrammedSerialNumberIsCheckedAgainstTheAnswer)
     rig.tick(19);
     EXPECT_TRUE(rig.dialogs.shown.empty());
     rig.tick();
-    EXPECT_EQ(rig.dialogs.shown, std::vector<std::string>{"msg_ErrProg"});
+    EXPECT_EQ(rig.dialogs.shown, std::vector<std::string> { "msg_ErrProg" });
     EXPECT_EQ(rig.shown(TViewItem::SNrEdit), "123456");
 }

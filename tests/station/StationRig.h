@@ -51,16 +51,20 @@ public:
 // Serial/network ports whose devices are station ends of one in-memory line.
 class LinkBackends final : public PortBackendFactory {
 public:
-    LinkBackends(EventLoop& loop, MemoryLink& link) : loop_(loop), link_(link) {}
+    LinkBackends(EventLoop& loop, MemoryLink& link)
+        : loop_(loop)
+        , link_(link)
+    { }
     std::unique_ptr<ComPortBackend> createComPort() override
     {
-        return std::make_unique<TWsComPort>(loop_, PortDevices{[this](const TWsComPort&) {
-                                                                   if (refuseOpen)
-                                                                       throw PortError(9005, "host not found");
-                                                                   ++devicesMade;
-                                                                   return link_.makeStationEnd();
-                                                               },
-                                                               {}});
+        return std::make_unique<TWsComPort>(loop_,
+            PortDevices { [this](const TWsComPort&) {
+                             if (refuseOpen)
+                                 throw PortError(9005, "host not found");
+                             ++devicesMade;
+                             return link_.makeStationEnd();
+                         },
+                {} });
     }
     std::unique_ptr<ProtocolBackend> createProtocol(ComPortBackend&) override
     {
@@ -87,13 +91,15 @@ struct LogLine {
 
 class ScriptedHost final : public StationHost {
 public:
-    explicit ScriptedHost(std::string programFolder) : progPath(std::move(programFolder)) {}
+    explicit ScriptedHost(std::string programFolder)
+        : progPath(std::move(programFolder))
+    { }
     std::string GetText(const std::string& Ident, const std::string&) const override { return Ident; }
     std::string ProgPath() const override { return progPath; }
     int LogLevel() const override { return logLevel; }
     void LogStationLine(int, int Level, const std::string&, const std::string&, const std::string& Msg) override
     {
-        log.push_back({Level, Msg});
+        log.push_back({ Level, Msg });
     }
     bool CheckPassword() override
     {
@@ -127,9 +133,10 @@ public:
 
 class StationRig {
 public:
-    explicit StationRig(std::uint32_t bytesPerSecond = 0) : link(loop, bytesPerSecond)
+    explicit StationRig(std::uint32_t bytesPerSecond = 0)
+        : link(loop, bytesPerSecond)
     {
-        loop.setLocalTime({2024, 3, 18, 14, 30, 0});
+        loop.setLocalTime({ 2024, 3, 18, 14, 30, 0 });
         link.setReceiver([this](std::string_view bytes) { terminal.onBytes(bytes); });
         terminal.setSend([this](const std::string& bytes) { link.write(bytes); });
     }
@@ -175,11 +182,11 @@ public:
     TempDir folder;
     VirtualLoop loop;
     MemoryLink link;
-    sim::SimTerminal terminal{loop};
-    ScriptedHost host{folder.path()};
+    sim::SimTerminal terminal { loop };
+    ScriptedHost host { folder.path() };
     ScriptedDialogs dialogs;
-    LinkBackends backends{loop, link};
-    TMDIChild station{loop, host, dialogs, backends};
+    LinkBackends backends { loop, link };
+    TMDIChild station { loop, host, dialogs, backends };
 };
 
 } // namespace talvix::test

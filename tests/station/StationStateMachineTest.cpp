@@ -73,19 +73,20 @@ TEST_F(StationStateMachine, EntryTexts)
 
 TEST_F(StationStateMachine, ModeChangesAreLoggedByLevel)
 {
-    const std::vector<TMode> changes = {Status, DataReceive, DataSaved, DataSaved, Status, LoadTbl, BootProg, DataSaved};
+    const std::vector<TMode> changes
+        = { Status, DataReceive, DataSaved, DataSaved, Status, LoadTbl, BootProg, DataSaved };
     struct Case {
         int level;
         std::vector<std::string> logged;
     };
     const std::vector<Case> cases = {
-        {0, {}},
-        {1, {"online", "data receiving", "data received", "online", "load table", "booting", "data received"}},
-        {2, {"online", "data receiving", "data received", "online", "load table", "booting", "data received"}},
-        {3, {"online", "data receiving", "data received", "online", "load table", "data received"}},
-        {4, {"data received", "load table", "data received"}},
-        {5, {"data received", "data received"}},
-        {6, {}},
+        { 0, {} },
+        { 1, { "online", "data receiving", "data received", "online", "load table", "booting", "data received" } },
+        { 2, { "online", "data receiving", "data received", "online", "load table", "booting", "data received" } },
+        { 3, { "online", "data receiving", "data received", "online", "load table", "data received" } },
+        { 4, { "data received", "load table", "data received" } },
+        { 5, { "data received", "data received" } },
+        { 6, {} },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.level);
@@ -127,14 +128,14 @@ TEST_F(StationStateMachine, FunctionGroupsFollowOnlyTheActiveStation)
 TEST_F(StationStateMachine, ClearingTheErrorLogAsksWithTheTimerStopped)
 {
     rig.start(Status);
-    station.B_ArtMouseDown(TMouseButton::Right, {.Ctrl = true});
+    station.B_ArtMouseDown(TMouseButton::Right, { .Ctrl = true });
     ASSERT_EQ(station.Mode, ClrErrDump);
     bool timerWhileAsking = true;
     rig.dialogs.whileAsking = [&] { timerWhileAsking = station.Timer1->isActive(); };
     rig.tick();
     EXPECT_FALSE(timerWhileAsking);
     EXPECT_TRUE(station.Timer1->isActive());
-    EXPECT_EQ(rig.dialogs.shown, std::vector<std::string>{"msg_ClrErrDump"});
+    EXPECT_EQ(rig.dialogs.shown, std::vector<std::string> { "msg_ClrErrDump" });
     EXPECT_EQ(rig.received("CLRERR"), 1);
     EXPECT_EQ(station.Mode, WaitOfResponse);
     rig.tick();
@@ -145,7 +146,7 @@ TEST_F(StationStateMachine, CancellingTheErrorLogClearSendsNothingAndPollsAtOnce
 {
     rig.start(Status);
     rig.dialogs.answer = TModalResult::mrCancel;
-    station.B_ArtMouseDown(TMouseButton::Right, {.Ctrl = true});
+    station.B_ArtMouseDown(TMouseButton::Right, { .Ctrl = true });
     rig.tick();
     EXPECT_EQ(station.Mode, Status);
     EXPECT_EQ(rig.received("CLRERR"), 0);
@@ -158,13 +159,13 @@ TEST_F(StationStateMachine, DeviceNamePanelNeedsCtrlAndThePassword)
 {
     station.SetMode(Status);
     station.B_ArtMouseDown(TMouseButton::Left, {});
-    station.B_ArtMouseDown(TMouseButton::Middle, {.Ctrl = true});
+    station.B_ArtMouseDown(TMouseButton::Middle, { .Ctrl = true });
     EXPECT_EQ(rig.host.passwordQuestions, 0);
     rig.host.passwordGiven = false;
-    station.B_ArtMouseDown(TMouseButton::Left, {.Ctrl = true});
+    station.B_ArtMouseDown(TMouseButton::Left, { .Ctrl = true });
     EXPECT_EQ(station.Mode, Status);
     rig.host.passwordGiven = true;
-    station.B_ArtMouseDown(TMouseButton::Left, {.Ctrl = true});
+    station.B_ArtMouseDown(TMouseButton::Left, { .Ctrl = true });
     EXPECT_EQ(station.Mode, StartErrorDump);
 }
 
@@ -267,7 +268,7 @@ TEST_F(StationStateMachine, AReconnectThatRaisesIsLoggedAndTriedAgainAtTheSamePa
     rig.loop.advance(std::chrono::milliseconds(10000));
     EXPECT_FALSE(station.ComPort->Open());
     EXPECT_TRUE(station.WsReconnectTimer->isActive());
-    EXPECT_EQ(rig.host.log.back(), (LogLine{1, "reconnect: host not found"}));
+    EXPECT_EQ(rig.host.log.back(), (LogLine { 1, "reconnect: host not found" }));
     rig.backends.refuseOpen = false;
     rig.loop.advance(std::chrono::milliseconds(10000));
     EXPECT_EQ(rig.backends.devicesMade, 2);

@@ -11,11 +11,12 @@ using namespace talvix;
 
 TEST(ModeLogLevels, EachLevelLogsItsSetOfModes)
 {
-    const std::set<TMode> level2 = {mReset,      WsDisconnect, OffLine,     Status,   DataReceive, DataSaved,
-                                    DataAlready, DataInhibit,  SWUpDate,    BootProg, LoadTbl};
-    const std::set<TMode> level3 = {OffLine, Status, DataReceive, DataSaved, DataAlready, DataInhibit, SWUpDate, LoadTbl};
-    const std::set<TMode> level4 = {DataSaved, LoadTbl};
-    const std::set<TMode> level5 = {DataSaved};
+    const std::set<TMode> level2 = { mReset, WsDisconnect, OffLine, Status, DataReceive, DataSaved, DataAlready,
+        DataInhibit, SWUpDate, BootProg, LoadTbl };
+    const std::set<TMode> level3
+        = { OffLine, Status, DataReceive, DataSaved, DataAlready, DataInhibit, SWUpDate, LoadTbl };
+    const std::set<TMode> level4 = { DataSaved, LoadTbl };
+    const std::set<TMode> level5 = { DataSaved };
     for (std::size_t m = 0; m < ModeCount; ++m) {
         const auto mode = static_cast<TMode>(m);
         SCOPED_TRACE(std::string(modeInfo(mode).logName));
@@ -37,8 +38,9 @@ TEST(FunctionGroups, ReceivingAllowsOnlyFileAbortGeneralOptionsAndHelp)
         if (row.enabledIn(4))
             enabled.emplace_back(row.name);
     }
-    EXPECT_EQ(enabled, (std::vector<std::string>{"FileItems", "DateiOpenItem", "AbbrechenItem", "GeneralItem",
-                                                 "HelpItems", "HelpAboutItem"}));
+    EXPECT_EQ(enabled,
+        (std::vector<std::string> {
+            "FileItems", "DateiOpenItem", "AbbrechenItem", "GeneralItem", "HelpItems", "HelpAboutItem" }));
 }
 
 TEST(FunctionGroups, TheUtilityPageLeavesOnlyTheMainWindowsStatusButton)
