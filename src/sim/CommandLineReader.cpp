@@ -8,8 +8,14 @@ std::optional<std::string> CommandLineReader::push(char byte)
 {
     constexpr char dc1 = 0x11;
     constexpr char dc3 = 0x13;
+    constexpr char bs = 0x08;
     if (byte == dc1 || byte == dc3)
         return std::nullopt;
+    if (byte == bs) {
+        if (!pending_.empty())
+            pending_.pop_back();
+        return std::nullopt;
+    }
     if (byte == '\r') {
         std::string command;
         command.swap(pending_);

@@ -1,6 +1,7 @@
 #include "sim/SimTerminal.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include "sim/SimAnswers.h"
 #include "sim/SimRecords.h"
@@ -60,6 +61,29 @@ void SimTerminal::setData(std::string file)
     recordCount_ = countRecords(data_);
 }
 
+void SimTerminal::setOnTransferEnd(std::function<void(TransferResult)> onTransferEnd)
+{
+    onTransferEnd_ = std::move(onTransferEnd);
+}
+
+void SimTerminal::setOnDropConnection(std::function<void()> onDrop)
+{
+    onDrop_ = std::move(onDrop);
+}
+
+void SimTerminal::addRecords(int count)
+{
+    if (count <= 0)
+        return;
+    if (dataTransmitted(config_.lock)) {
+        data_.clear();
+        config_.lock = transferInhibited(config_.lock) ? LockFlag::T2 : LockFlag::T0;
+    }
+    data_ += generateRecordBlock(config_.recordFormat, config_.serialNumber, clock(), nextRecordNumber_, count);
+    nextRecordNumber_ += count;
+    recordCount_ = countRecords(data_);
+}
+
 void SimTerminal::setFile(const std::string& name, std::string bytes)
 {
     files_[name] = std::move(bytes);
@@ -73,6 +97,10 @@ LocalDateTime SimTerminal::clock() const
 void SimTerminal::onBytes(std::string_view bytes)
 {
     for (char byte : bytes) {
+        if (transferRunning()) {
+            sender_->onBytes(std::string_view(&byte, 1));
+            continue;
+        }
         auto command = reader_.push(byte);
         if (!command)
             continue;
@@ -87,13 +115,13 @@ void SimTerminal::onBytes(std::string_view bytes)
 void SimTerminal::obey(const std::string& command)
 {
     if (command == "V") {
-        answer(statusAnswer(config_));
+        answer(statusAnswer(config_), config_.answerDelay);
     } else if (command == "S") {
-        answer(serialLine(config_.serialNumber, recordCount_, config_.lock));
+        answer(serialLine(config_.serialNumber, recordCount_, config_.lock), config_.answerDelay);
     } else if (config_.bootProgram) {
         // The boot program knows the status poll only.
     } else if (command == "T") {
-        answer(clockLine(clock(), config_.generation));
+        answer(clockLine(clock(), config_.generation), config_.answerDelay);
     } else if (command == "T0") {
         config_.lock = LockFlag::T0;
     } else if (command == "T1") {
@@ -114,35 +142,84 @@ void SimTerminal::obey(const std::string& command)
         config_.generation |= 1;
     } else if (command == "BP") {
         config_.bootProgram = true;
+    } else if (command == "XD") {
+        startTransfer(transferInhibited(config_.lock) ? std::nullopt : std::optional(data_));
+    } else if (command.starts_with("XD:")) {
+        startTransfer(namedFile(command.substr(3)));
+    } else if (command == "XDMPERR") {
+        startTransfer(namedFile(errorLogName).value_or(std::string()));
     }
 }
 
-void SimTerminal::answer(std::string bytes)
+std::optional<std::string> SimTerminal::namedFile(const std::string& name) const
 {
-    // A later answer never overtakes an earlier one, even when the delay was shortened meanwhile.
-    Millis due = loop_.now() + std::max(config_.answerDelay, Millis { 0 });
+    const auto sameName = [&name](const std::string& other) {
+        return std::equal(name.begin(), name.end(), other.begin(), other.end(), [](char a, char b) {
+            return std::toupper(static_cast<unsigned char>(a)) == std::toupper(static_cast<unsigned char>(b));
+        });
+    };
+    for (const auto& [fileName, bytes] : files_)
+        if (sameName(fileName))
+            return bytes;
+    if (!sameName("DIR.SYS"))
+        return std::nullopt;
+    std::string listing;
+    for (const auto& entry : files_)
+        listing += entry.first + "\r\n";
+    return listing;
+}
+
+void SimTerminal::startTransfer(std::optional<std::string> file)
+{
+    auto send = [this](std::string bytes) { answer(std::move(bytes), Millis { 0 }); };
+    auto finished = [this](TransferResult result) {
+        if (result == TransferResult::Dropped)
+            queue({ loop_.now(), {}, true });
+        if (onTransferEnd_)
+            onTransferEnd_(result);
+    };
+    sender_ = std::make_unique<XModemSender>(loop_, std::move(file), config_.transferFaults, send, finished);
+}
+
+void SimTerminal::answer(std::string bytes, Millis delay)
+{
+    queue({ loop_.now() + std::max(delay, Millis { 0 }), std::move(bytes) });
+}
+
+void SimTerminal::queue(Pending item)
+{
+    // Nothing overtakes what was queued before, even when the delay was shortened meanwhile.
     if (!output_.empty())
-        due = std::max(due, output_.back().due);
-    output_.push_back({ due, std::move(bytes) });
-    if (output_.size() == 1) {
-        outputTimer_->setInterval(due - loop_.now());
-        outputTimer_->start();
-    }
+        item.due = std::max(item.due, output_.back().due);
+    output_.push_back(std::move(item));
+    if (output_.size() == 1)
+        armOutputTimer();
+}
+
+void SimTerminal::armOutputTimer()
+{
+    // On a real clock the due time may have passed already; a negative interval would never fire.
+    outputTimer_->setInterval(std::max(output_.front().due - loop_.now(), Millis { 0 }));
+    outputTimer_->start();
 }
 
 void SimTerminal::sendDue()
 {
     while (!output_.empty() && output_.front().due <= loop_.now()) {
         std::string bytes = std::move(output_.front().bytes);
+        const bool drop = output_.front().drop;
         output_.pop_front();
+        if (drop) {
+            if (onDrop_)
+                onDrop_();
+            continue;
+        }
         bytes = throughLineNoise(bytes, config_.noise, sentCount_);
         if (send_ && !bytes.empty())
             send_(bytes);
     }
-    if (!output_.empty()) {
-        outputTimer_->setInterval(output_.front().due - loop_.now());
-        outputTimer_->start();
-    }
+    if (!output_.empty())
+        armOutputTimer();
 }
 
 } // namespace talvix::sim

@@ -12,12 +12,21 @@
 // "CLRERR" (error log cleared), "UA" (update accepted: bit 0 of the generation set), "BP" (boot
 // program), the reset sequence (recorded only). In the boot program only "V" and "S" are answered.
 // Everything else is recorded and otherwise ignored.
+//
+// Transfers: "XD" sends the data memory, "XD:" + name one of the terminal's files (names match
+// without regard to case; "DIR.SYS", unless set, lists the files), "XDMPERR" the error log, each
+// by XModem (XModemSender), whose bytes leave at once, without the answer delay, but through
+// the same line noise. While a transfer runs every byte goes to it, none is a command. A
+// transfer the terminal cannot make (its lock flag inhibits it, or the file does not exist) is
+// refused with CAN on the receiver's handshake. The terminal keeps its data after a transfer: only
+// "T1" marks them transmitted and "CLRMEM" clears them.
 
 #include <cstdint>
 #include <deque>
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,6 +34,7 @@
 #include "platform/EventLoop.h"
 #include "sim/CommandLineReader.h"
 #include "sim/SimTerminalConfig.h"
+#include "sim/XModemSender.h"
 
 namespace talvix::sim {
 
@@ -45,6 +55,11 @@ public:
     void setSend(SendFn send);
     // Told of each command as it is received, before it is obeyed (for printing).
     void setOnCommand(CommandFn onCommand);
+    // Told when a transfer ends, and how.
+    void setOnTransferEnd(std::function<void(TransferResult)> onTransferEnd);
+    // Called, after every byte sent before it has left, when the terminal drops its connection
+    // (TransferFaults::dropAfterBlocks); the transport closes the line.
+    void setOnDropConnection(std::function<void()> onDrop);
 
     // Bytes from the station.
     void onBytes(std::string_view bytes);
@@ -60,6 +75,9 @@ public:
 
     // The data memory: the file "XD" sends; its records are counted for the "S/N:" line.
     void setData(std::string file);
+    // New records scanned: one block of count generated records in config().recordFormat, numbered
+    // on from the last. Records already marked transmitted (T1) are replaced, and the mark goes.
+    void addRecords(int count);
     const std::string& data() const { return data_; }
     long long recordCount() const { return recordCount_; }
 
@@ -70,9 +88,16 @@ public:
     // The terminal's own clock (set by "SETTIM:"; runs on with the loop's wall clock).
     LocalDateTime clock() const;
 
+    bool transferRunning() const { return sender_ && sender_->running(); }
+
 private:
     void obey(const std::string& command);
-    void answer(std::string bytes);
+    void startTransfer(std::optional<std::string> file);
+    std::optional<std::string> namedFile(const std::string& name) const;
+    void answer(std::string bytes, Millis delay);
+    struct Pending;
+    void queue(Pending item);
+    void armOutputTimer();
     void sendDue();
 
     EventLoop& loop_;
@@ -81,15 +106,20 @@ private:
     std::vector<std::string> commands_;
     SendFn send_;
     CommandFn onCommand_;
+    std::function<void(TransferResult)> onTransferEnd_;
+    std::function<void()> onDrop_;
+    std::unique_ptr<XModemSender> sender_;
 
     std::string data_;
     long long recordCount_ = 0;
+    long long nextRecordNumber_ = 1;
     std::map<std::string, std::string> files_;
     std::int64_t clockOffsetMillis_ = 0;
 
     struct Pending {
         Millis due;
         std::string bytes;
+        bool drop = false; // drop the connection once the bytes before have left
     };
     std::deque<Pending> output_;
     std::uint64_t sentCount_ = 0;

@@ -1,44 +1,12 @@
 #include <gtest/gtest.h>
 
-#include "platform/VirtualLoop.h"
 #include "sim/SimAnswers.h"
-#include "sim/SimTerminal.h"
+#include "sim/SimTerminalFixture.h"
 
 using namespace talvix;
 using namespace talvix::sim;
 using namespace std::chrono_literals;
-
-namespace {
-
-class SimTerminalTest : public ::testing::Test {
-protected:
-    SimTerminalTest()
-    {
-        loop.setLocalTime(LocalDateTime { 2024, 3, 18, 14, 30, 0 });
-        terminal.setSend([this](const std::string& bytes) { received += bytes; });
-    }
-    // What the terminal sent in answer to bytes, once every answer due has left.
-    std::string exchange(std::string_view bytes)
-    {
-        received.clear();
-        terminal.onBytes(bytes);
-        loop.advance(0ms);
-        return received;
-    }
-    std::string statusPoll() { return exchange("V\rS\r\x11"); }
-    std::string lockFlag() { return columns(serialAnswer(), 22, 23); }
-    std::string serialAnswer() { return exchange("S\r"); }
-    static std::string columns(const std::string& line, std::size_t from, std::size_t to)
-    {
-        return line.size() < to ? std::string() : line.substr(from - 1, to - from + 1);
-    }
-
-    VirtualLoop loop;
-    SimTerminal terminal { loop };
-    std::string received;
-};
-
-} // namespace
+using SimTerminalTest = talvix::test::SimTerminalFixture;
 
 TEST_F(SimTerminalTest, AnswersTheStatusPollAfterTheOnBytesCallHasReturned)
 {
