@@ -1,0 +1,42 @@
+// The network connection of a station: a drop or an error cancels any transfer and brings the
+// station to WsDisconnect; WsReconnectTimer opens the port again 10 s later, and the connect
+// event returns the station to OffLine, from where polling finds the terminal again. A software
+// update keeps its mode through a drop, so that its own end handling still runs.
+#include "station/TMDIChild.h"
+
+namespace talvix {
+
+void TMDIChild::ComPortWsConnect()
+{
+    SetMode(OffLine);
+}
+
+void TMDIChild::ComPortWsDisconnect()
+{
+    ComPort->CancelProtocol();
+    if (Mode != SWUpDate)
+        SetMode(WsDisconnect);
+    WsReconnectTimer->setEnabled(true);
+}
+
+void TMDIChild::ComPortWsError(int)
+{
+    ComPort->CancelProtocol();
+    SetMode(WsDisconnect);
+    WsReconnectTimer->setEnabled(true);
+}
+
+// An open that raises (a server name that cannot be resolved) must not escape the event loop;
+// it is logged and tried again at the same pace.
+void TMDIChild::WsReconnectTimerTimer()
+{
+    WsReconnectTimer->setEnabled(false);
+    try {
+        ComPort->SetOpen(true);
+    } catch (const PortError& error) {
+        LogMsg(1, std::string("reconnect: ") + error.what());
+        WsReconnectTimer->setEnabled(true);
+    }
+}
+
+} // namespace talvix

@@ -1,0 +1,32 @@
+#pragma once
+// What a station needs of the one main window: texts, the log, the password question and
+// whether it is the active child window. The GUI's main window implements it, --headless a
+// window-less host, tests a scripted one.
+
+#include <string>
+
+namespace talvix {
+
+class TMDIChild;
+
+class StationHost {
+public:
+    virtual ~StationHost() = default;
+
+    // The text under Ident in the language file, or Default.
+    virtual std::string GetText(const std::string& Ident, const std::string& Default) const = 0;
+    // The program folder, against which a relative data folder is taken.
+    virtual std::string ProgPath() const = 0;
+    // The log level in force (0: no log).
+    virtual int LogLevel() const = 0;
+    // One station line; the log filters it by level and makes it printable.
+    virtual void LogStationLine(
+        int StationsNr, int Level, const std::string& SNr, const std::string& Rec, const std::string& Msg)
+        = 0;
+    // The program password question: true when no password is set or the right one was given.
+    virtual bool CheckPassword() = 0;
+    // Function groups reach the menus and the main window's buttons only from the active child.
+    virtual bool IsActiveChild(const TMDIChild& child) const = 0;
+};
+
+} // namespace talvix
