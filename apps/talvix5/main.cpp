@@ -19,7 +19,7 @@
 
 #include "StationFactorySelection.h"
 #include "Version.h"
-#include "platform/StopSignals.h"
+#include "platform/SignalPipe.h"
 #include "platform/qt/QtLoop.h"
 #include "platform/qt/QtProcessStarter.h"
 #include "shell/SettingsLayout.h"
@@ -45,7 +45,7 @@ int runHeadless(const std::string& settingsArgument)
     QtProcessStarter processes;
     HeadlessProgram program({ loop, dialogs, *stations, processes }, ExecutableFolder(), settingsArgument);
     // Installed before the start, so a signal during it is served as soon as the loop runs.
-    StopSignals stopSignals(loop, [&program](int signalNumber) {
+    SignalPipe stopSignals(loop, { SIGINT, SIGTERM }, [&program](int signalNumber) {
         std::cout << "talvix5 headless: stopping on " << (signalNumber == SIGINT ? "SIGINT" : "SIGTERM") << std::endl;
         program.close();
         QCoreApplication::quit();
