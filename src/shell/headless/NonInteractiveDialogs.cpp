@@ -93,6 +93,12 @@ std::optional<std::string> NonInteractiveFileDialogs::OpenFile(const OpenDialogR
     return std::nullopt;
 }
 
+std::optional<std::uint16_t> NonInteractiveSelectPort::selectPort(const std::vector<std::uint16_t>&)
+{
+    notices_ << NoticePrefix << "the configured serial port is not valid; port choice cancelled" << std::endl;
+    return std::nullopt;
+}
+
 bool NonInteractivePasswordView::ShowModal(Tfm_Password&)
 {
     notices_ << NoticePrefix << "password asked for, refused (nobody to enter it)" << std::endl;

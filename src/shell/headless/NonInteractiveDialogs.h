@@ -4,7 +4,8 @@
 // Nobody sits at an unattended PC, so each dialog gets one fixed answer that never starts
 // anything the user did not configure: a message box gets the refusing button it offers (No,
 // then No to all, Cancel, Abort; a box with nothing but OK is acknowledged with OK; a box whose
-// buttons all go ahead counts as closed, mrCancel); a file chooser is cancelled; the password
+// buttons all go ahead counts as closed, mrCancel); a file chooser and the port choice of a
+// serial station without a valid port are cancelled; the password
 // dialog is cancelled, so with a password set every password-guarded action is refused (with
 // none set nothing is asked and the action goes ahead); the general options dialog is cancelled.
 // Every message and every answer is written as one line to the notice stream (standard error),
@@ -16,6 +17,7 @@
 
 #include "platform/FileDialogs.h"
 #include "platform/MessageDialogs.h"
+#include "port/SelectPortDialog.h"
 #include "shell/PasswordCheck.h"
 #include "shell/TalvixOptions.h"
 
@@ -49,6 +51,17 @@ private:
     std::ostream& notices_;
 };
 
+class NonInteractiveSelectPort final : public SelectPortDialog {
+public:
+    explicit NonInteractiveSelectPort(std::ostream& notices)
+        : notices_(notices)
+    { }
+    std::optional<std::uint16_t> selectPort(const std::vector<std::uint16_t>& availablePorts) override;
+
+private:
+    std::ostream& notices_;
+};
+
 class NonInteractivePasswordView final : public PasswordDialogView {
 public:
     explicit NonInteractivePasswordView(std::ostream& notices)
@@ -77,11 +90,13 @@ struct HeadlessDialogs {
     explicit HeadlessDialogs(std::ostream& notices)
         : messages(notices)
         , files(notices)
+        , ports(notices)
         , password(notices)
         , options(notices)
     { }
     NonInteractiveMessages messages;
     NonInteractiveFileDialogs files;
+    NonInteractiveSelectPort ports;
     NonInteractivePasswordView password;
     NonInteractiveOptionsView options;
 };

@@ -102,6 +102,12 @@ INSTANTIATE_TEST_SUITE_P(Dialogs, NonInteractiveDialogTest,
                 return NonInteractiveFileDialogs(n).OpenFile(request).value_or("cancelled");
             },
             "cancelled", "talvix5: file chooser \"Datei bearbeiten\" cancelled\n" },
+        DialogCase { "PortChoice",
+            [](std::ostream& n) {
+                const auto port = NonInteractiveSelectPort(n).selectPort({ 1, 3 });
+                return port ? "COM" + std::to_string(*port) : std::string("cancelled");
+            },
+            "cancelled", "talvix5: the configured serial port is not valid; port choice cancelled\n" },
         DialogCase { "OptionsDialog",
             [](std::ostream& n) {
                 Tfm_TalvixOption options;
