@@ -13,10 +13,10 @@
 #include <optional>
 
 #include "PtyTerminal.h"
-#include "SignalPipe.h"
 #include "TcpTerminalServer.h"
 #include "TerminalSet.h"
 #include "Version.h"
+#include "platform/SignalPipe.h"
 #include "platform/qt/QtLoop.h"
 
 using namespace talvix;
