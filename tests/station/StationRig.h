@@ -119,7 +119,12 @@ public:
             Child.ChildSave(*settingsFile, Child.ChildNo);
         return true;
     }
-    void CloseStation(TMDIChild&) override { ++closeRequests; }
+    // As the main window does: the station is asked to close.
+    void CloseStation(TMDIChild& Child) override
+    {
+        ++closeRequests;
+        Child.FormCloseQuery();
+    }
     PortDialogs& portDialogs() override { return portDialogsScript; }
 
     std::string progPath;
