@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "port/PortRecorders.h"
+#include "port/PortTick.h"
 #include "station/StationRig.h"
 
 using namespace talvix;
@@ -607,4 +608,113 @@ TEST_F(StationLifecycle, AcceptingTheDirectoriesPageWithTheNextNumberTakenKeepsT
     station.DirectoriesOkBtnClick();
     EXPECT_EQ(station.Presentation.book(), TBookPage::StatusPage);
     EXPECT_EQ(station.Mode, ReceiveFileError);
+}
+
+// ---- closing
+
+TEST(StationClosing, ASerialStationDrainsLowersItsLinesAndClosesBetweenTwoPauses)
+{
+    LifecycleRig r(960); // bytes per second: 96 bytes take 100 ms
+    TMDIChild& station = r.station;
+    r.loadSerial();
+    r.rig.tickUntilOnline();
+    ASSERT_EQ(station.Mode, Status);
+    r.rig.loop.advance(100ms); // the last poll and its answer are through
+    const std::size_t commands = r.rig.terminal.commands().size();
+    station.ComPort->PutString(std::string(96, 'x'));
+
+    ASSERT_TRUE(station.FormCloseQuery());
+    EXPECT_FALSE(station.Timer1->isActive());
+    EXPECT_EQ(station.Mode, WsDisconnect);
+    EXPECT_TRUE(station.ComPort->RTS()) << "the output is still on its way";
+    ASSERT_TRUE(r.rig.loop.serveUntil([&] { return !station.ComPort->RTS(); }, 1s));
+    EXPECT_EQ(station.ComPort->OutBuffUsed(), 0);
+    EXPECT_EQ(r.rig.link.pendingToTerminal(), 0u);
+    EXPECT_FALSE(station.ComPort->DTR());
+    EXPECT_TRUE(station.ComPort->Open());
+
+    r.rig.loop.advance(ClosePause - 1ms);
+    EXPECT_TRUE(station.ComPort->Open());
+    r.rig.loop.advance(1ms);
+    EXPECT_FALSE(station.ComPort->Open());
+    EXPECT_FALSE(station.CanClose);
+    r.rig.loop.advance(ClosePause - 1ms);
+    EXPECT_FALSE(station.CanClose);
+    r.rig.loop.advance(1ms);
+    EXPECT_TRUE(station.CanClose);
+    EXPECT_EQ(station.Mode, OffLine);
+
+    station.FormClose();
+    EXPECT_TRUE(r.logged(2, "close station: Com1"));
+    r.rig.loop.advance(10s);
+    EXPECT_EQ(r.rig.terminal.commands().size(), commands) << "nothing is sent after the close began";
+    EXPECT_FALSE(station.ComPort->Open());
+}
+
+TEST(StationClosing, ANetworkStationIsNotConnectedAgainAfterItsClose)
+{
+    LifecycleRig r;
+    r.loadNetwork();
+    r.rig.tickUntilOnline();
+    ASSERT_EQ(r.station.Mode, Status);
+    const int devices = r.rig.backends.devicesMade;
+
+    ASSERT_TRUE(r.station.FormCloseQuery());
+    r.rig.loop.advance(2 * ClosePause);
+    EXPECT_TRUE(r.station.CanClose);
+    EXPECT_FALSE(r.rig.link.stationConnected());
+    r.rig.loop.advance(WsReconnectInterval * 2);
+    EXPECT_EQ(r.rig.backends.devicesMade, devices) << "the close's own disconnect must not reconnect";
+    EXPECT_EQ(r.station.Mode, OffLine);
+    r.station.FormClose();
+    EXPECT_TRUE(r.logged(2, "close station: terminal-server:10001"));
+}
+
+TEST(StationClosing, AnOpenOptionsPageIsConfirmedInsteadOfClosing)
+{
+    LifecycleRig r;
+    r.loadSerial();
+    r.station.DataPageItemClick();
+    EXPECT_FALSE(r.station.FormCloseQuery());
+    EXPECT_EQ(r.station.Presentation.book(), TBookPage::StatusPage);
+    EXPECT_EQ(r.rig.host.saves, 1);
+    EXPECT_TRUE(r.station.Timer1->isActive());
+    EXPECT_TRUE(r.station.ComPort->Open());
+    r.rig.loop.advance(1s);
+    EXPECT_FALSE(r.station.CanClose);
+
+    EXPECT_TRUE(r.station.FormCloseQuery()) << "from the status page it closes";
+    r.rig.loop.advance(1s);
+    EXPECT_TRUE(r.station.CanClose);
+}
+
+TEST(StationClosing, ALineThatNeverDrainsHoldsTheCloseOnlyForTheDrainLimit)
+{
+    StationRig rig;
+    RecordingBackends stuck; // its output buffer always holds bytes
+    TMDIChild station(rig.loop, rig.host, rig.dialogs, stuck);
+    station.ComPort->SetOpen(true);
+    ASSERT_TRUE(station.FormCloseQuery());
+    rig.loop.advance(CloseDrainLimit - 1ms);
+    EXPECT_TRUE(stuck.com->rts);
+    rig.loop.advance(portTick);
+    EXPECT_FALSE(stuck.com->rts);
+    EXPECT_FALSE(stuck.com->dtr);
+    rig.loop.advance(2 * ClosePause);
+    EXPECT_TRUE(station.CanClose);
+    EXPECT_FALSE(stuck.com->open);
+}
+
+TEST(StationClosing, AUsbStationClosesAtOnceAndLogsItsNumber)
+{
+    LifecycleRig r;
+    RecordingBackends usbBackends;
+    auto usb = TMDIChild::CreateUSB(r.rig.loop, r.rig.host, r.rig.dialogs, usbBackends, -2, "USB\\0001");
+    usb->USBChildLoad(r.file, -2, true);
+    usb->DataPageItemClick();
+    ASSERT_TRUE(usb->FormCloseQuery()) << "an options page does not hold a USB station";
+    EXPECT_TRUE(usb->CanClose);
+    EXPECT_FALSE(usb->Timer1->isActive());
+    usb->FormClose();
+    EXPECT_TRUE(r.logged(2, "close usb station-2"));
 }
