@@ -67,8 +67,9 @@ void TMDIChild::finishClosing()
 void TMDIChild::FormClose()
 {
     const bool network = ComPort->DeviceLayer() == TDeviceLayer::dlWinsock;
-    LogMsg(2, !network && StationsNr < 0 ? "close usb station" + std::to_string(StationsNr)
-                                         : "close station: " + portLogName());
+    LogMsg(2,
+        !network && StationsNr < 0 ? "close usb station" + std::to_string(StationsNr)
+                                   : "close station: " + portLogName());
 }
 
 } // namespace talvix

@@ -59,8 +59,8 @@ void TMDIChild::USBChildLoad(ProfileFile& IFile, int MyChildNo, bool)
     InitFlag = true;
     ComPort->USBId = USBId;
     ComPort->SetComNumber(0);
-    ReadStationSection(IFile, UsbStationSection, StationKind::Usb, !WindowCascadeItem && !WindowTileItem,
-        pathDefaults(), Settings);
+    ReadStationSection(
+        IFile, UsbStationSection, StationKind::Usb, !WindowCascadeItem && !WindowTileItem, pathDefaults(), Settings);
     applyPortSettings(Settings.ComPort);
     AutoSetTime = Settings.cbAutoSetTime;
     RcvOK = 0;

@@ -78,8 +78,8 @@ private:
         std::string GetText(const std::string& Ident, const std::string& Default) const override;
         std::string ProgPath() const override;
         int LogLevel() const override;
-        void LogStationLine(int StationsNr, int Level, const std::string& SNr, const std::string& Rec,
-            const std::string& Msg) override;
+        void LogStationLine(
+            int StationsNr, int Level, const std::string& SNr, const std::string& Rec, const std::string& Msg) override;
         bool CheckPassword() override;
         bool IsActiveChild(const TMDIChild& child) const override;
         std::string DefaultDataPath() const override;

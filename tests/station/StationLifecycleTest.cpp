@@ -6,8 +6,8 @@
 
 #include <filesystem>
 #include <functional>
-#include <optional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,11 +20,11 @@ using namespace talvix::test;
 
 namespace {
 
-const std::vector<std::string> kSerialKeys = { "Com", "Winsock", "WsAddress", "WsPort", "Baud", "ByteSize",
-    "StopBits", "Parity", "ModemInit", "XPos", "YPos", "ZielDatei", "NachReceive", "STXSave", "ETXSave",
-    "STXFullFilename", "LineSeparator", "AutoRec", "AutoProg", "ConfirmUpdate", "UpdateViaTempFolder", "AutoInternet",
-    "AutoSetTime", "AutoUpload", "UploadPath", "DataPath", "DataFileName", "UpdatePath", "TarnUpdateFilterIndex",
-    "UpdateFilterIndex", "ConfigFilterIndex", "TableFilterIndex" };
+const std::vector<std::string> kSerialKeys = { "Com", "Winsock", "WsAddress", "WsPort", "Baud", "ByteSize", "StopBits",
+    "Parity", "ModemInit", "XPos", "YPos", "ZielDatei", "NachReceive", "STXSave", "ETXSave", "STXFullFilename",
+    "LineSeparator", "AutoRec", "AutoProg", "ConfirmUpdate", "UpdateViaTempFolder", "AutoInternet", "AutoSetTime",
+    "AutoUpload", "UploadPath", "DataPath", "DataFileName", "UpdatePath", "TarnUpdateFilterIndex", "UpdateFilterIndex",
+    "ConfigFilterIndex", "TableFilterIndex" };
 
 // A station of the rig with a settings file; the host saves into that file.
 struct LifecycleRig {
@@ -351,9 +351,8 @@ TEST_F(StationLifecycle, ANewStationAsksForItsPortAndACancelledFirstDialogCloses
         r.portDialogs.answer = c.answer;
         r.portDialogs.readBackFails = c.readBackFails;
         bool portClosedWhileShown = false;
-        r.portDialogs.whileShown = [&] {
-            portClosedWhileShown = !r.station.ComPort->Open() && !r.station.Timer1->isActive();
-        };
+        r.portDialogs.whileShown
+            = [&] { portClosedWhileShown = !r.station.ComPort->Open() && !r.station.Timer1->isActive(); };
 
         EXPECT_FALSE(r.station.ChildNewInit(r.file, 2));
         ASSERT_EQ(r.portDialogs.presets.size(), 1u);
@@ -401,8 +400,8 @@ TEST_F(StationLifecycle, ThePortDialogOfARunningStation)
     const Case cases[] = {
         { "cancelled: the old settings again", [](LifecycleRig&) {}, Status, true, false, "1", std::nullopt },
         { "confirmed: a network server",
-            [](LifecycleRig& r) { r.portDialogs.answer = networkPort("terminal-server", "10001"); }, WsDisconnect,
-            true, true, "terminal-server", "" },
+            [](LifecycleRig& r) { r.portDialogs.answer = networkPort("terminal-server", "10001"); }, WsDisconnect, true,
+            true, "terminal-server", "" },
         { "confirmed without a port chosen", [](LifecycleRig& r) { r.portDialogs.readBackFails = true; }, ComError,
             false, false, "1", "msg_ComClose" },
         { "confirmed, but the port cannot be opened",

@@ -74,8 +74,8 @@ protected:
     }
     TMainForm& start()
     {
-        form = std::make_unique<TMainForm>(MainFormServices { loop, messages, boxTexts, passwords, options, files,
-                                               processes, view, factory, nullptr },
+        form = std::make_unique<TMainForm>(
+            MainFormServices { loop, messages, boxTexts, passwords, options, files, processes, view, factory, nullptr },
             root / "prog", "");
         EXPECT_TRUE(form->FormCreate());
         form->FormShow();
@@ -178,8 +178,8 @@ TEST_F(StationWindowsTest, DeletingTheMiddleOfThreeStationsRenumbersTheRealStati
     EXPECT_FALSE(file.sectionExists("STATION3"));
 
     form->FormClose();
-    for (const char* line : { "start station: Com1", "close station: Com1", "close station: Com2",
-             "close station: Com3" })
+    for (const char* line :
+        { "start station: Com1", "close station: Com1", "close station: Com2", "close station: Com3" })
         EXPECT_TRUE(logHas(line)) << line;
 }
 
