@@ -1,9 +1,12 @@
 #pragma once
-// What a station needs of the one main window: texts, the log, the password question and
-// whether it is the active child window. The GUI's main window implements it, --headless a
-// window-less host, tests a scripted one.
+// What a station needs of the one main window: texts, the log, the password question, whether
+// it is the active child window, its default folders, saving and removing the station, and the
+// port dialogs. The GUI's main window implements it, --headless a window-less host, tests a
+// scripted one.
 
 #include <string>
+
+#include "station/PortDialogs.h"
 
 namespace talvix {
 
@@ -27,6 +30,18 @@ public:
     virtual bool CheckPassword() = 0;
     // Function groups reach the menus and the main window's buttons only from the active child.
     virtual bool IsActiveChild(const TMDIChild& child) const = 0;
+
+    // The folders that stand in for missing paths of a station section: the data folder of new
+    // stations ("DataPath", "UploadPath") and the update program folder ("UpdatePath").
+    virtual std::string DefaultDataPath() const = 0;
+    virtual std::string UpdateProgPath() const = 0;
+    // Writes the station's section into the program's settings file at once (ChildSave); false
+    // when the file refused (the main window has told the user).
+    virtual bool SaveSingleChild(TMDIChild& Child) = 0;
+    // Removes the station as the delete command does: the main window renumbers the others and
+    // closes it. Reached from inside the station, so the station is destroyed only later.
+    virtual void CloseStation(TMDIChild& Child) = 0;
+    virtual PortDialogs& portDialogs() = 0;
 };
 
 } // namespace talvix

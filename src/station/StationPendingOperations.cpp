@@ -1,6 +1,6 @@
-// Entry points of reception, software update, automatic upload, configuration
-// transfer and the options pages, as the tick and the status evaluation call them. Their modules
-// are not part of the engine core; until they are in, these entry points have no effect.
+// Entry points of reception, software update, automatic upload and configuration transfer, as
+// the tick and the status evaluation call them. Their modules are not part of the engine core;
+// until they are in, these entry points have no effect.
 #include "station/TMDIChild.h"
 
 namespace talvix {
@@ -18,7 +18,5 @@ void TMDIChild::ReadConfig() { }
 void TMDIChild::WriteConfig() { }
 
 void TMDIChild::ReadErrorDump() { }
-
-void TMDIChild::StatusPageBtn1Click() { }
 
 } // namespace talvix

@@ -19,7 +19,8 @@ inline constexpr TColor clRed = 255;
 inline constexpr TColor clGray = 8421504; // red, green and blue 128 each
 
 enum class TViewItem : std::uint8_t {
-    // Texts (captions of panels, the text of the serial-number edit, the hint of B_Datei).
+    // Texts (captions of panels, the text of the serial-number edit, the hint of B_Datei, the
+    // window's title).
     B_Art,
     B_AP,
     B_OS,
@@ -37,6 +38,7 @@ enum class TViewItem : std::uint8_t {
     B_DevDate,
     SNrEdit,
     B_DateiHint,
+    Caption,
     // Other state.
     ChildStatus, // text and colour
     DSVisible, // Label3 and B_DS
@@ -45,7 +47,7 @@ enum class TViewItem : std::uint8_t {
     FunctionGroup, // the group last applied by EnableDisableFunc
 };
 
-inline constexpr std::size_t TextItemCount = static_cast<std::size_t>(TViewItem::B_DateiHint) + 1;
+inline constexpr std::size_t TextItemCount = static_cast<std::size_t>(TViewItem::Caption) + 1;
 
 enum class TBookPage : std::uint8_t { StatusPage, CmdPage, DataPage, DirectoriesPage, DirPage };
 
@@ -56,7 +58,7 @@ public:
     // Observers live as long as the station; the window adds one when it is built.
     void addObserver(Observer observer) { observers_.push_back(std::move(observer)); }
 
-    // item must be one of the texts (B_Art .. B_DateiHint).
+    // item must be one of the texts (B_Art .. Caption).
     const std::string& text(TViewItem item) const;
     void setText(TViewItem item, const std::string& value);
 

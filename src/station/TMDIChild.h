@@ -16,12 +16,14 @@
 
 #include "platform/EventLoop.h"
 #include "platform/MessageDialogs.h"
+#include "platform/ProfileFile.h"
 #include "port/PortBackendFactory.h"
 #include "port/TdmPort.h"
 #include "station/StationHost.h"
 #include "station/StationModes.h"
 #include "station/StationPresentation.h"
 #include "station/StationSettings.h"
+#include "station/StationSettingsFile.h"
 #include "station/StatusParsers.h"
 #include "station/TargetFileNaming.h"
 
@@ -45,6 +47,10 @@ inline constexpr std::uint16_t UtilitiesPage = 5; // serial number and date/time
 } // namespace answer
 
 inline constexpr Millis Timer1Interval { 600 };
+// Closing: each of the two pauses around closing the port (four ticks of the port), and the
+// longest wait for a serial line's output to drain before its lines are lowered.
+inline constexpr Millis ClosePause { 220 };
+inline constexpr Millis CloseDrainLimit { 5000 };
 inline constexpr Millis WsReconnectInterval { 10000 };
 // A line growing past this without a CR is line noise: it is dropped whole. Parsed lines are
 // shorter than 29 characters anyway.
@@ -117,6 +123,65 @@ public:
     void WriteConfig();
     void ReadErrorDump();
     void StatusPageBtn1Click();
+
+    // Lifecycle: loading and saving the settings section, numbering and title, the port
+    // opening, the port dialog, the options pages and closing.
+    //
+    // A USB station (CreateUSB): USBId := ID, StationsNr := no, Tag := 1, then the creation.
+    static std::unique_ptr<TMDIChild> CreateUSB(EventLoop& loop, StationHost& host, MessageDialogs& dialogs,
+        PortBackendFactory& backends, int no, const std::string& ID);
+    bool IsUSBChild() const { return Tag == 1; }
+    // A serial or network station from "STATION" + MyChildNo (or its predecessor's section, or
+    // "DEFAULT"); a new one asks for its port in the port dialog, an existing one opens it.
+    void ChildLoad(ProfileFile& IFile, int MyChildNo, bool New);
+    // A USB station from the shared section "USB"; its port is opened, polling starts OffLine.
+    void USBChildLoad(ProfileFile& IFile, int MyChildNo, bool New);
+    // A new serial or network station numbered MyChildNo; marked modified. Returns false.
+    bool ChildNewInit(ProfileFile& IFile, int MyChildNo);
+    // Writes the section that ChildNo and Tag name (MyChildNo is not used) and clears modify.
+    // Throws ProfileWriteError when the file refuses.
+    void ChildSave(ProfileFile& IFile, int MyChildNo);
+    bool ChildModify(ProfileFile& IFile, int MyChildNo) const;
+    // Another station numbered DeleteChildNo is removed: a serial or network station above it
+    // moves down by one.
+    void DecChildNo(int DeleteChildNo);
+    // The window's title: "STATION USB-Port", or "STATION #" + number.
+    void SetStationTitle(int number);
+
+    // The port dialog, behind the password; Timer1 is off while it is shown. Cancelling the
+    // first dialog of a new station closes the station.
+    void SioPageItemClick();
+    void SioConfiguration();
+
+    // The options pages, behind the password; Timer1 is off while one is shown and the station
+    // is in DataPageMode. The controls act at once; OK only saves.
+    void DataPageItemClick();
+    void DirectoriesItemClick();
+    // Refuses a pattern with both "%F" and "#" and an unusable data folder; the page stays.
+    void DirectoriesOkBtnClick();
+    // Change tracking of the options controls.
+    void AutoRecBoxEnter();
+    void AutoProgBoxClick();
+    void ZielDateiGroupClick();
+
+    // Closing. FormCloseQuery refuses (false) while an options page of a serial or network
+    // station is shown, and returns it to its status page instead. Otherwise the station stops
+    // for good: Timer1 and the reconnect timer off, the port's events no longer heard, and an
+    // open serial or network port is drained, lowers RTS and DTR, pauses, closes and pauses
+    // again; CanClose becomes true at the end (at once for anything else). FormClose writes
+    // the closing log line.
+    bool FormCloseQuery();
+    void FormClose();
+
+    // Identity and lifecycle fields.
+    int Tag = 0; // 1: a USB station
+    int ChildNo = 0;
+    int PosIndex = -1;
+    bool modify = false;
+    bool InitFlag = false;
+    bool WindowCascadeItem = false;
+    bool WindowTileItem = false;
+    bool CanClose = false;
 
     // Settings of the station (loaded from its settings section).
     StationSettings Settings;
@@ -207,9 +272,25 @@ private:
     void stopAtTakenFileNumber(const FileExistsStop& stop);
     void showDataFileName();
     void retryFileNumber();
+    StationPathDefaults pathDefaults() const;
+    StationPortSettings portSettings() const;
+    void applyPortSettings(const StationPortSettings& port);
+    void showPortPanel();
+    void openPort(bool modem);
+    void portOpenFailed();
+    std::string portLogName() const;
+    void portDialog();
+    void usbPortDialog();
+    void openOptionsPage(TBookPage page);
+    void closeWhenDrained(Millis waited);
+    void closePortAfterPause();
+    void finishClosing();
 
     // A line grew too long: its bytes are dropped up to its CR.
     bool dropLine_ = false;
+    bool closing_ = false;
+    // The pending step of closing; destroyed before the port it acts on.
+    std::unique_ptr<Timer> closeStep_;
 };
 
 } // namespace talvix

@@ -1,8 +1,9 @@
 #pragma once
 // A station connected to a simulated terminal under virtual time:
 // TMDIChild -> TdmPort -> TWsComPort -> MemoryLink -> SimTerminal.
-// The host answers every text lookup with its key, records the log, and answers the password
-// question and the message boxes as the test scripts them.
+// The host answers every text lookup with its key, records the log, the saves and the requests
+// to remove the station, and answers the password question, the message boxes and the port
+// dialogs as the test scripts them.
 
 #include <map>
 #include <memory>
@@ -13,6 +14,7 @@
 #include "port/MemoryLink.h"
 #include "port/TWsComPort.h"
 #include "sim/SimTerminal.h"
+#include "station/ScriptedPortDialogs.h"
 #include "station/TMDIChild.h"
 #include "support/TempDir.h"
 
@@ -107,6 +109,23 @@ public:
         return passwordGiven;
     }
     bool IsActiveChild(const TMDIChild&) const override { return active; }
+    std::string DefaultDataPath() const override { return progPath + "/data/"; }
+    std::string UpdateProgPath() const override { return progPath + "/update/"; }
+    // Saves into settingsFile when the test gave one.
+    bool SaveSingleChild(TMDIChild& Child) override
+    {
+        ++saves;
+        if (settingsFile)
+            Child.ChildSave(*settingsFile, Child.ChildNo);
+        return true;
+    }
+    // As the main window does: the station is asked to close.
+    void CloseStation(TMDIChild& Child) override
+    {
+        ++closeRequests;
+        Child.FormCloseQuery();
+    }
+    PortDialogs& portDialogs() override { return portDialogsScript; }
 
     std::string progPath;
     int logLevel = 0;
@@ -114,6 +133,10 @@ public:
     bool passwordGiven = true;
     int passwordQuestions = 0;
     bool active = true;
+    ProfileFile* settingsFile = nullptr;
+    int saves = 0;
+    int closeRequests = 0;
+    ScriptedPortDialogs portDialogsScript;
 };
 
 class ScriptedDialogs final : public MessageDialogs {
