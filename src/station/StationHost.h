@@ -1,7 +1,7 @@
 #pragma once
-// What a station needs of the one main window: texts, the log, the password question and
-// whether it is the active child window. The GUI's main window implements it, --headless a
-// window-less host, tests a scripted one.
+// What a station needs of the one main window: texts, the log, the password question, whether
+// it is the active child window, program settings and the editor. The GUI's main window
+// implements it, --headless a window-less host, tests a scripted one.
 
 #include <string>
 
@@ -27,6 +27,11 @@ public:
     virtual bool CheckPassword() = 0;
     // Function groups reach the menus and the main window's buttons only from the active child.
     virtual bool IsActiveChild(const TMDIChild& child) const = 0;
+    // The program setting CtrlFilesEnable: storing under the lock-file handshake.
+    virtual bool CtrlFilesEnable() const = 0;
+    // The work file of the error log read, and the configured editor started with a file.
+    virtual std::string ErrorDumpName() const = 0;
+    virtual void OpenEditor(const std::string& FileName) = 0;
 };
 
 } // namespace talvix

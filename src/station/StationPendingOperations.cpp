@@ -1,11 +1,9 @@
-// Entry points of reception, software update, automatic upload, configuration
-// transfer and the options pages, as the tick and the status evaluation call them. Their modules
+// Entry points of software update, automatic upload, configuration transfer, the directory
+// view and the options pages, as the tick, the status evaluation and the transfer ends call them. Their modules
 // are not part of the engine core; until they are in, these entry points have no effect.
 #include "station/TMDIChild.h"
 
 namespace talvix {
-
-void TMDIChild::Datenempfangen1Click() { }
 
 void TMDIChild::CheckProgUpdate(bool) { }
 
@@ -20,5 +18,9 @@ void TMDIChild::WriteConfig() { }
 void TMDIChild::ReadErrorDump() { }
 
 void TMDIChild::StatusPageBtn1Click() { }
+
+void TMDIChild::ShowConfigForm() { }
+
+void TMDIChild::ViewDirectory(int) { }
 
 } // namespace talvix

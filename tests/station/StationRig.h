@@ -12,6 +12,7 @@
 #include "platform/VirtualLoop.h"
 #include "port/MemoryLink.h"
 #include "port/TWsComPort.h"
+#include "port/TXmProtocol.h"
 #include "sim/SimTerminal.h"
 #include "station/TMDIChild.h"
 #include "support/TempDir.h"
@@ -48,12 +49,16 @@ public:
     ProtocolStatusEvent onStatus;
 };
 
+// Which transfer engine the station's port gets: the watched stand-in, or the real XModem.
+enum class TransferEngine { Watched, XModem };
+
 // Serial/network ports whose devices are station ends of one in-memory line.
 class LinkBackends final : public PortBackendFactory {
 public:
-    LinkBackends(EventLoop& loop, MemoryLink& link)
+    LinkBackends(EventLoop& loop, MemoryLink& link, TransferEngine engine = TransferEngine::Watched)
         : loop_(loop)
         , link_(link)
+        , engine_(engine)
     { }
     std::unique_ptr<ComPortBackend> createComPort() override
     {
@@ -66,21 +71,24 @@ public:
                          },
                 {} });
     }
-    std::unique_ptr<ProtocolBackend> createProtocol(ComPortBackend&) override
+    std::unique_ptr<ProtocolBackend> createProtocol(ComPortBackend& port) override
     {
+        if (engine_ == TransferEngine::XModem)
+            return std::make_unique<TXmProtocol>(dynamic_cast<TWsComPort&>(port));
         auto engine = std::make_unique<WatchedTransfer>();
         transfer = engine.get();
         return engine;
     }
     std::unique_ptr<UsbPortBackend> createUsbPort(const std::string&) override { return nullptr; }
 
-    WatchedTransfer* transfer = nullptr;
+    WatchedTransfer* transfer = nullptr; // null with the real XModem
     int devicesMade = 0;
     bool refuseOpen = false; // opening raises, as an unknown server name does
 
 private:
     EventLoop& loop_;
     MemoryLink& link_;
+    TransferEngine engine_;
 };
 
 struct LogLine {
@@ -107,8 +115,13 @@ public:
         return passwordGiven;
     }
     bool IsActiveChild(const TMDIChild&) const override { return active; }
+    bool CtrlFilesEnable() const override { return ctrlFiles; }
+    std::string ErrorDumpName() const override { return progPath + "/ErrDmp.tmp"; }
+    void OpenEditor(const std::string& FileName) override { edited.push_back(FileName); }
 
     std::string progPath;
+    bool ctrlFiles = false;
+    std::vector<std::string> edited;
     int logLevel = 0;
     std::vector<LogLine> log;
     bool passwordGiven = true;
@@ -133,8 +146,9 @@ public:
 
 class StationRig {
 public:
-    explicit StationRig(std::uint32_t bytesPerSecond = 0)
+    explicit StationRig(std::uint32_t bytesPerSecond = 0, TransferEngine engine = TransferEngine::Watched)
         : link(loop, bytesPerSecond)
+        , backends(loop, link, engine)
     {
         loop.setLocalTime({ 2024, 3, 18, 14, 30, 0 });
         link.setReceiver([this](std::string_view bytes) { terminal.onBytes(bytes); });
@@ -185,7 +199,7 @@ public:
     sim::SimTerminal terminal { loop };
     ScriptedHost host { folder.path() };
     ScriptedDialogs dialogs;
-    LinkBackends backends { loop, link };
+    LinkBackends backends;
     TMDIChild station { loop, host, dialogs, backends };
 };
 
