@@ -34,8 +34,8 @@ public:
     void StartTransmit() override { running = true; }
     void CancelProtocol() override { ++cancels; }
     bool InProgress() const override { return running; }
-    int BytesTransferred() const override { return 0; }
-    int RecordsTransferred() const override { return 0; }
+    int BytesTransferred() const override { return bytes; }
+    int RecordsTransferred() const override { return records; }
     void SetOnProtocolFinish(ProtocolFinishEvent h) override { onFinish = std::move(h); }
     const ProtocolFinishEvent& OnProtocolFinish() const override { return onFinish; }
     void SetOnProtocolStatus(ProtocolStatusEvent h) override { onStatus = std::move(h); }
@@ -45,6 +45,8 @@ public:
     TProtocolType type = TProtocolType::ptNoProtocol;
     bool running = false;
     int cancels = 0;
+    int bytes = 0;
+    int records = 0;
     ProtocolFinishEvent onFinish;
     ProtocolStatusEvent onStatus;
 };
