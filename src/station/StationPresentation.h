@@ -82,7 +82,10 @@ public:
     void setBook(TBookPage page) { change(book_, page, TViewItem::Book); }
     const GaugeState& gauge() const { return gauge_; }
     // EnableGauge: a nonzero Wert shows the bar at 0 with Wert as its maximum; 0 hides it.
-    void enableGauge(int Wert) { change(gauge_, Wert != 0 ? GaugeState { true, Wert, 0 } : GaugeState {}, TViewItem::Gauge1); }
+    void enableGauge(int Wert)
+    {
+        change(gauge_, Wert != 0 ? GaugeState { true, Wert, 0 } : GaugeState {}, TViewItem::Gauge1);
+    }
     void setGaugePosition(int position)
     {
         GaugeState moved = gauge_;

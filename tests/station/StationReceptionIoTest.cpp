@@ -99,8 +99,7 @@ protected:
     void expectReceived()
     {
         station.Timer1->setEnabled(true);
-        ASSERT_TRUE(loop.serveUntil([this] { return station.Mode == DataSaved; }, 10s))
-            << "mode " << int(station.Mode);
+        ASSERT_TRUE(loop.serveUntil([this] { return station.Mode == DataSaved; }, 10s)) << "mode " << int(station.Mode);
         EXPECT_EQ(ReadFile(dataFolder + "/Talvix.txt"), TwoRecordsStored);
         EXPECT_TRUE(FilesIn(tempFolder).empty());
         EXPECT_TRUE(loop.serveUntil([this] { return terminal.config().lock == sim::LockFlag::T1; }, 2s));

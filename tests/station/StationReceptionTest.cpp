@@ -65,6 +65,26 @@ TEST(StationReception, EachReceptionTakesTheNextNumberedTarget)
     EXPECT_EQ(FilesIn(r.dataFolder), (std::vector<std::string> { "DATA0.TXT", "DATA1.TXT" }));
 }
 
+// The data just stored are complete, so the terminal is locked all the same; the next path
+// build finds the free number after the series.
+TEST(StationReception, ATakenNextNumberStopsTheStationOnlyUntilTheReceptionEnds)
+{
+    ReceptionRig r;
+    r.station.Settings.EditDataFileName = "DATA#.TXT";
+    WriteFile(r.dataFolder + "/DATA1.TXT", "older\r\n");
+    r.terminal.setData(TwoRecords);
+    r.receive();
+    EXPECT_EQ(r.station.Mode, DataSaved);
+    EXPECT_EQ(r.station.OldMode, ReceiveFileError);
+    EXPECT_EQ(r.data("DATA0.TXT"), TwoRecordsStored);
+    EXPECT_EQ(r.station.Naming.FileExtNo, -1);
+    EXPECT_NE(r.toTerminal.find("\rT1\r"), std::string::npos);
+    EXPECT_TRUE(FilesIn(r.tempFolder).empty());
+
+    r.station.CreatePathAndFileName();
+    EXPECT_EQ(r.station.Naming.FileExtNo, 2);
+}
+
 TEST(StationReception, AfterStoringTheTerminalIsLockedOrCleared)
 {
     struct Case {

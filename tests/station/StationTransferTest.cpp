@@ -235,8 +235,8 @@ TEST(StationTransfer, EveryOtherTransferEndsByItsMode)
         { ConfigRead, -6005, false, WaitOfResponse, 60, "msg_ReadConfig", { { 1, "Protocol Error: -6005" } },
             { "msg_TransferCancel" }, false, 1 },
         { ErrorDump, 0, false, WaitOfResponse, 60, "", {}, {}, true, 0 },
-        { ErrorDump, -6008, false, WaitOfResponse, 60, "", { { 1, "Protocol Error: -6008" } },
-            { "msg_TransferCancel" }, false, 2 },
+        { ErrorDump, -6008, false, WaitOfResponse, 60, "", { { 1, "Protocol Error: -6008" } }, { "msg_TransferCancel" },
+            false, 2 },
         { Status, -6005, false, Status, 0, "", { { 1, "Protocol Error: -6005" } }, {}, false, 1 },
     };
     for (const Case& c : cases) {
