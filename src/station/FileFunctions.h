@@ -45,6 +45,10 @@ int CheckMultiData(const std::string& SourceFile);
 // written completely.
 bool BlockCopy(const std::string& SourceFile, const std::string& DestFile, int BlockNo);
 
+// True when SourceFile holds a non-empty line that no block of BlockCopy holds: a line before
+// the first header, or between a block's footer and the next header.
+bool hasLinesOutsideBlocks(const std::string& SourceFile);
+
 // Rewrites a received text file in place (staged under the "~xm" name) with CR LF line ends and
 // without fill bytes; empty lines are kept. False, with the file unchanged, on failure.
 bool CopyXModemFile(const std::string& FileName);

@@ -205,6 +205,28 @@ bool BlockCopy(const std::string& SourceFile, const std::string& DestFile, int B
     return !reader.failed() && writer.flush() && out.close();
 }
 
+bool hasLinesOutsideBlocks(const std::string& SourceFile)
+{
+    UniqueFd in = openRegularForReading(SourceFile);
+    const auto length = in ? textLength(in.get()) : std::nullopt;
+    if (!length)
+        return false;
+    LineReader reader(in.get(), *length);
+    LineReader::Chunk chunk;
+    int block = 0;
+    bool inBlock = false;
+    while (reader.next(chunk)) {
+        const int before = block;
+        countHeader(chunk, block);
+        inBlock = inBlock || block != before;
+        if (!inBlock && !chunk.text.empty())
+            return true;
+        if (chunk.whole && contains(chunk.text, kFooterMark))
+            inBlock = false;
+    }
+    return false;
+}
+
 bool CopyXModemFile(const std::string& FileName)
 {
     return rewriteInPlace(FileName, "~xm", [](LineReader& reader, BufferedWriter& writer) {

@@ -1,8 +1,8 @@
 #pragma once
 // What a station needs of the one main window: texts, the log, the password question, whether
-// it is the active child window, its default folders, saving and removing the station, and the
-// port dialogs. The GUI's main window implements it, --headless a window-less host, tests a
-// scripted one.
+// it is the active child window, its default folders, program settings, saving and removing
+// the station, the port dialogs and the editor. The GUI's main window implements it,
+// --headless a window-less host, tests a scripted one.
 
 #include <string>
 
@@ -42,6 +42,12 @@ public:
     // closes it. Reached from inside the station, so the station is destroyed only later.
     virtual void CloseStation(TMDIChild& Child) = 0;
     virtual PortDialogs& portDialogs() = 0;
+
+    // The program setting CtrlFilesEnable: storing under the lock-file handshake.
+    virtual bool CtrlFilesEnable() const = 0;
+    // The work file of the error log read, and the configured editor started with a file.
+    virtual std::string ErrorDumpName() const = 0;
+    virtual void OpenEditor(const std::string& FileName) = 0;
 };
 
 } // namespace talvix

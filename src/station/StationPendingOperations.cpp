@@ -1,11 +1,9 @@
-// Entry points of reception, software update, automatic upload and configuration transfer, as
-// the tick and the status evaluation call them. Their modules are not part of the engine core;
-// until they are in, these entry points have no effect.
+// Entry points of software update, automatic upload, configuration transfer and the directory
+// view, as the tick, the status evaluation and the transfer ends call them. Their modules are
+// not part of the engine core; until they are in, these entry points have no effect.
 #include "station/TMDIChild.h"
 
 namespace talvix {
-
-void TMDIChild::Datenempfangen1Click() { }
 
 void TMDIChild::CheckProgUpdate(bool) { }
 
@@ -18,5 +16,9 @@ void TMDIChild::ReadConfig() { }
 void TMDIChild::WriteConfig() { }
 
 void TMDIChild::ReadErrorDump() { }
+
+void TMDIChild::ShowConfigForm() { }
+
+void TMDIChild::ViewDirectory(int) { }
 
 } // namespace talvix

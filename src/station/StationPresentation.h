@@ -45,9 +45,18 @@ enum class TViewItem : std::uint8_t {
     SNrEnabled, // SetSNrBtn and SNrEdit
     Book, // the page shown
     FunctionGroup, // the group last applied by EnableDisableFunc
+    Gauge1, // the progress bar over the status panel: visible, maximum, position
 };
 
 inline constexpr std::size_t TextItemCount = static_cast<std::size_t>(TViewItem::Caption) + 1;
+
+// The progress bar of a transfer. Hidden, the status panel's text shows instead.
+struct GaugeState {
+    bool visible = false;
+    int maximum = 0;
+    int position = 0;
+    friend bool operator==(const GaugeState&, const GaugeState&) = default;
+};
 
 enum class TBookPage : std::uint8_t { StatusPage, CmdPage, DataPage, DirectoriesPage, DirPage };
 
@@ -73,6 +82,18 @@ public:
     void setSNrEnabled(bool enabled) { change(snrEnabled_, enabled, TViewItem::SNrEnabled); }
     TBookPage book() const { return book_; }
     void setBook(TBookPage page) { change(book_, page, TViewItem::Book); }
+    const GaugeState& gauge() const { return gauge_; }
+    // EnableGauge: a nonzero Wert shows the bar at 0 with Wert as its maximum; 0 hides it.
+    void enableGauge(int Wert)
+    {
+        change(gauge_, Wert != 0 ? GaugeState { true, Wert, 0 } : GaugeState {}, TViewItem::Gauge1);
+    }
+    void setGaugePosition(int position)
+    {
+        GaugeState moved = gauge_;
+        moved.position = position;
+        change(gauge_, moved, TViewItem::Gauge1);
+    }
     // 0 until a group has been applied.
     int functionGroup() const { return functionGroup_; }
     // A group is applied again on activation, so observers hear of it even when it is the same.
@@ -95,6 +116,7 @@ private:
     bool snrEnabled_ = false;
     TBookPage book_ = TBookPage::StatusPage;
     int functionGroup_ = 0;
+    GaugeState gauge_;
     std::vector<Observer> observers_;
 };
 

@@ -2,8 +2,9 @@
 // a command and the watchdog of running transfers.
 //
 // Invariants: Mode changes only here (SetMode); SetMode(mReset) changes no mode but re-applies
-// the current one; the watchdog cancels a stalled transfer once, and Fg_CancelProtocol keeps it
-// from cancelling again until the next transfer clears the flag.
+// the current one; no tick acts during a pause of a reception; the watchdog cancels a stalled
+// transfer once, and Fg_CancelProtocol keeps it from cancelling again until the next transfer
+// clears the flag.
 #include <stdexcept>
 
 #include "station/TMDIChild.h"
@@ -92,7 +93,8 @@ void TMDIChild::SetTimeout(int tout)
 void TMDIChild::Timer1Timer()
 {
     TickGuard guard(*Timer1);
-    if (!ComPort->Open())
+    // A pause of the reception holds the dialogue: what the tick would do waits until it ends.
+    if (!ComPort->Open() || receptionPaused())
         return;
     switch (Mode) {
     case mReset:

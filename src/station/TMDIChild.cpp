@@ -23,6 +23,8 @@ TMDIChild::TMDIChild(
     ComPort->SetOnWsConnect([this] { ComPortWsConnect(); });
     ComPort->SetOnWsError([this](int ErrCode) { ComPortWsError(ErrCode); });
     ComPort->SetOnAddLog([this](int Level, const std::string& Msg) { LogMsg(Level, Msg); });
+    ComPort->SetOnProtocolFinish([this](int ErrorCode) { ProtocolFinish(ErrorCode); });
+    ComPort->SetOnProtocolStatus([this](std::uint16_t Options) { ProtocolStatus(Options); });
 }
 
 // The timers go first: neither may fire into a half-destroyed station.

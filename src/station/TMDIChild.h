@@ -19,6 +19,7 @@
 #include "platform/ProfileFile.h"
 #include "port/PortBackendFactory.h"
 #include "port/TdmPort.h"
+#include "station/InternetDialUp.h"
 #include "station/StationHost.h"
 #include "station/StationModes.h"
 #include "station/StationPresentation.h"
@@ -113,9 +114,26 @@ public:
     bool CreatePathAndFileName();
     void SetTlvDatSize(const std::string& Filename);
 
-    // Operations of reception, update, upload, configuration transfer and the options pages
-    // that the tick and the evaluations call.
+    // Data reception. DatenEmpfangen fetches the collected data (Datei empty) into the target
+    // file, or the terminal's file Datei straight into the data folder; the end of this and of
+    // every other transfer comes through ProtocolFinish, progress through ProtocolStatus.
+    void DatenEmpfangen(const std::string& Datei);
     void Datenempfangen1Click();
+    void AbbrechenItemClick();
+    void ProtocolStatus(std::uint16_t Options);
+    void ProtocolFinish(int ErrorCode);
+    // Stores a received file, block by block with Fg_ReceiveDataSplit; true when all of it was
+    // stored, and only then is RcvFile deleted.
+    bool ReceiveDataSave(const std::string& RcvFile);
+    // Cleans RcvFile into its target file; a taken next number stops the station.
+    bool DataListSave(const std::string& RcvFile);
+    void EnableGauge(int Wert) { Presentation.enableGauge(Wert); }
+    // The ends of the directory and configuration reads.
+    void ShowConfigForm();
+    void ViewDirectory(int ErrorCode);
+
+    // Operations of update, upload, configuration transfer and the options pages that the tick
+    // and the evaluations call.
     void CheckProgUpdate(bool automatic);
     void StartUpDate();
     void StartAutoUpload();
@@ -219,6 +237,12 @@ public:
     bool AutoSetTime = false;
     int DisplayCnt = 0;
 
+    // Reception fields.
+    bool DirectDatei = false;
+    int H_BytesTransferred = 0;
+    // The dial-up connection of AutoInternetBox.
+    InternetDialUp* DialUp = &systemDialUp();
+
     StationPresentation Presentation;
 
 private:
@@ -291,6 +315,17 @@ private:
     bool closing_ = false;
     // The pending step of closing; destroyed before the port it acts on.
     std::unique_ptr<Timer> closeStep_;
+
+    void startReceive();
+    void receptionEnd(int ErrorCode);
+    void sendReceptionCommand(bool stored);
+    void uploadEnd(int ErrorCode);
+    void configReadEnd(int ErrorCode);
+    void errorDumpEnd(int ErrorCode);
+    bool receptionPaused() const { return receptionPause_ && receptionPause_->isActive(); }
+    // The pauses of 200 ms before a receive starts and of 500 ms before the lock or clear
+    // command. Declared last: it goes first, before anything its continuation uses.
+    std::unique_ptr<Timer> receptionPause_;
 };
 
 } // namespace talvix

@@ -91,6 +91,21 @@ void TMDIChildStation::Host::CloseStation(TMDIChild&)
     owner_.CloseStation(station_);
 }
 
+bool TMDIChildStation::Host::CtrlFilesEnable() const
+{
+    return owner_.Settings().CtrlFilesEnable;
+}
+
+std::string TMDIChildStation::Host::ErrorDumpName() const
+{
+    return owner_.Settings().ErrorDumpName;
+}
+
+void TMDIChildStation::Host::OpenEditor(const std::string& FileName)
+{
+    owner_.OpenEditor(FileName);
+}
+
 std::unique_ptr<StationHandle> TMDIChildStationFactory::CreateStation(TMainForm& owner)
 {
     return std::make_unique<TMDIChildStation>(owner, services_);

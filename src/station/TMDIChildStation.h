@@ -87,6 +87,9 @@ private:
         bool SaveSingleChild(TMDIChild& Child) override;
         void CloseStation(TMDIChild& Child) override;
         PortDialogs& portDialogs() override { return dialogs_; }
+        bool CtrlFilesEnable() const override;
+        std::string ErrorDumpName() const override;
+        void OpenEditor(const std::string& FileName) override;
 
     private:
         TMainForm& owner_;

@@ -118,3 +118,26 @@ TEST(CopyXModemFile, RewritesWithCrLfAndWithoutFill)
     EXPECT_FALSE(CopyXModemFile(dir.file("missing.sys")));
     EXPECT_FALSE(exists(dir.file("missing~xm")));
 }
+
+TEST(HasLinesOutsideBlocks, FindsWhatBlockCopyWouldLeaveOut)
+{
+    TempDir dir;
+    struct Case {
+        std::string input;
+        bool outside;
+    };
+    const std::vector<Case> cases = {
+        { kThreeBlocks, true },
+        { "%%STX/1\r\nr1\r\n%%ETX\r\n%%STX/2\r\nr2\r\n%%ETX\r\n\x1A\x1A", false },
+        { "%%STX/1\r\nr1\r\n%%STX/2\r\nr2\r\n", false }, // blocks without footer run on
+        { "%%STX/1\r\nr1\r\n%%ETX\r\n\r\n\r\n%%STX/2\r\n", false }, // empty lines are no data
+        { "pre\r\n%%STX/1\r\nr1\r\n", true },
+        { "%%STX/1\r\n%%ETX\r\nbetween\r\n%%STX/2\r\n", true },
+        { "%%STX/1\r\n%%ETX\r\nafter", true },
+    };
+    for (const Case& c : cases) {
+        writeFile(dir.file("in"), c.input);
+        EXPECT_EQ(hasLinesOutsideBlocks(dir.file("in")), c.outside) << c.input;
+    }
+    EXPECT_FALSE(hasLinesOutsideBlocks(dir.file("missing")));
+}

@@ -13,6 +13,7 @@
 #include "platform/VirtualLoop.h"
 #include "port/MemoryLink.h"
 #include "port/TWsComPort.h"
+#include "port/TXmProtocol.h"
 #include "sim/SimTerminal.h"
 #include "station/ScriptedPortDialogs.h"
 #include "station/TMDIChild.h"
@@ -35,8 +36,8 @@ public:
     void StartTransmit() override { running = true; }
     void CancelProtocol() override { ++cancels; }
     bool InProgress() const override { return running; }
-    int BytesTransferred() const override { return 0; }
-    int RecordsTransferred() const override { return 0; }
+    int BytesTransferred() const override { return bytes; }
+    int RecordsTransferred() const override { return records; }
     void SetOnProtocolFinish(ProtocolFinishEvent h) override { onFinish = std::move(h); }
     const ProtocolFinishEvent& OnProtocolFinish() const override { return onFinish; }
     void SetOnProtocolStatus(ProtocolStatusEvent h) override { onStatus = std::move(h); }
@@ -46,16 +47,22 @@ public:
     TProtocolType type = TProtocolType::ptNoProtocol;
     bool running = false;
     int cancels = 0;
+    int bytes = 0;
+    int records = 0;
     ProtocolFinishEvent onFinish;
     ProtocolStatusEvent onStatus;
 };
 
+// Which transfer engine the station's port gets: the watched stand-in, or the real XModem.
+enum class TransferEngine { Watched, XModem };
+
 // Serial/network ports whose devices are station ends of one in-memory line.
 class LinkBackends final : public PortBackendFactory {
 public:
-    LinkBackends(EventLoop& loop, MemoryLink& link)
+    LinkBackends(EventLoop& loop, MemoryLink& link, TransferEngine engine = TransferEngine::Watched)
         : loop_(loop)
         , link_(link)
+        , engine_(engine)
     { }
     std::unique_ptr<ComPortBackend> createComPort() override
     {
@@ -68,21 +75,24 @@ public:
                          },
                 {} });
     }
-    std::unique_ptr<ProtocolBackend> createProtocol(ComPortBackend&) override
+    std::unique_ptr<ProtocolBackend> createProtocol(ComPortBackend& port) override
     {
+        if (engine_ == TransferEngine::XModem)
+            return std::make_unique<TXmProtocol>(dynamic_cast<TWsComPort&>(port));
         auto engine = std::make_unique<WatchedTransfer>();
         transfer = engine.get();
         return engine;
     }
     std::unique_ptr<UsbPortBackend> createUsbPort(const std::string&) override { return nullptr; }
 
-    WatchedTransfer* transfer = nullptr;
+    WatchedTransfer* transfer = nullptr; // null with the real XModem
     int devicesMade = 0;
     bool refuseOpen = false; // opening raises, as an unknown server name does
 
 private:
     EventLoop& loop_;
     MemoryLink& link_;
+    TransferEngine engine_;
 };
 
 struct LogLine {
@@ -126,8 +136,13 @@ public:
         Child.FormCloseQuery();
     }
     PortDialogs& portDialogs() override { return portDialogsScript; }
+    bool CtrlFilesEnable() const override { return ctrlFiles; }
+    std::string ErrorDumpName() const override { return progPath + "/ErrDmp.tmp"; }
+    void OpenEditor(const std::string& FileName) override { edited.push_back(FileName); }
 
     std::string progPath;
+    bool ctrlFiles = false;
+    std::vector<std::string> edited;
     int logLevel = 0;
     std::vector<LogLine> log;
     bool passwordGiven = true;
@@ -156,8 +171,9 @@ public:
 
 class StationRig {
 public:
-    explicit StationRig(std::uint32_t bytesPerSecond = 0)
+    explicit StationRig(std::uint32_t bytesPerSecond = 0, TransferEngine engine = TransferEngine::Watched)
         : link(loop, bytesPerSecond)
+        , backends(loop, link, engine)
     {
         loop.setLocalTime({ 2024, 3, 18, 14, 30, 0 });
         link.setReceiver([this](std::string_view bytes) { terminal.onBytes(bytes); });
@@ -208,7 +224,7 @@ public:
     sim::SimTerminal terminal { loop };
     ScriptedHost host { folder.path() };
     ScriptedDialogs dialogs;
-    LinkBackends backends { loop, link };
+    LinkBackends backends;
     TMDIChild station { loop, host, dialogs, backends };
 };
 
