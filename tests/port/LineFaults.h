@@ -1,9 +1,12 @@
 #pragma once
 // A line that drops a byte or flips one of its bits now and then, at most `budget` times.
 
+#include <memory>
 #include <random>
 #include <string>
 #include <string_view>
+
+#include "port/ByteDevice.h"
 
 namespace talvix::test {
 
@@ -38,6 +41,40 @@ private:
     int budget_;
     unsigned oneIn_;
     int injected_ = 0;
+};
+
+// A device seen through a faulty line: both what it reads and what it writes pass the faults.
+class FaultyDevice final : public ByteDevice {
+public:
+    FaultyDevice(std::unique_ptr<ByteDevice> inner, LineFaults& faults)
+        : inner_(std::move(inner))
+        , faults_(faults)
+    { }
+
+    void open() override
+    {
+        inner_->setEvents(events());
+        inner_->open();
+    }
+    void close() override { inner_->close(); }
+    bool isOpen() const override { return inner_->isOpen(); }
+    std::size_t write(std::string_view bytes) override
+    {
+        inner_->write(faults_.pass(bytes));
+        return bytes.size();
+    }
+    std::size_t read(char* buffer, std::size_t capacity) override
+    {
+        const std::size_t n = inner_->read(buffer, capacity);
+        const std::string passed = faults_.pass(std::string_view(buffer, n));
+        std::copy(passed.begin(), passed.end(), buffer);
+        return passed.size();
+    }
+    void setReading(bool enabled) override { inner_->setReading(enabled); }
+
+private:
+    std::unique_ptr<ByteDevice> inner_;
+    LineFaults& faults_;
 };
 
 } // namespace talvix::test

@@ -99,7 +99,7 @@ protected:
                 const std::string tty = s->folder + "/tty";
                 const std::uint16_t tcpPort = freeTcpPort();
                 const std::string near = line == Line::Pty
-                    ? "PTY,link=" + tty + ",raw,echo=0,wait-slave"
+                    ? "PTY,link=" + tty + ",raw,echo=0,wait-slave,pty-interval=0.01"
                     : "TCP-LISTEN:" + std::to_string(tcpPort) + ",bind=127.0.0.1,reuseaddr";
                 s->peer = std::make_unique<ChildProcess>(
                     std::vector<std::string> { "socat", near, "EXEC:" + command }, -1, s->folder);

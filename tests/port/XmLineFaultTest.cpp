@@ -20,52 +20,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// The terminal end of the line as a device, for a second port; the faults sit here, on both
-// directions.
-class FaultyTerminalEnd final : public ByteDevice {
-public:
-    FaultyTerminalEnd(MemoryLink& link, LineFaults& faults)
-        : link_(link)
-        , faults_(faults)
-    { }
-    ~FaultyTerminalEnd() override { close(); }
-
-    void open() override
-    {
-        open_ = true;
-        link_.setReceiver([this](std::string_view bytes) {
-            inbox_ += faults_.pass(bytes);
-            if (!inbox_.empty() && events().readable)
-                events().readable();
-        });
-    }
-    void close() override
-    {
-        open_ = false;
-        link_.setReceiver({});
-    }
-    bool isOpen() const override { return open_; }
-    std::size_t write(std::string_view bytes) override
-    {
-        link_.write(faults_.pass(bytes));
-        return bytes.size();
-    }
-    std::size_t read(char* buffer, std::size_t capacity) override
-    {
-        const std::size_t n = std::min(capacity, inbox_.size());
-        std::copy_n(inbox_.begin(), n, buffer);
-        inbox_.erase(0, n);
-        return n;
-    }
-    void setReading(bool) override { }
-
-private:
-    MemoryLink& link_;
-    LineFaults& faults_;
-    std::string inbox_;
-    bool open_ = false;
-};
-
 struct Outcome {
     int sent;
     int received;
@@ -79,8 +33,8 @@ Outcome transferOverAFaultyLine(unsigned seed, const std::string& data, const Te
     MemoryLink link(loop);
     LineFaults faults(seed, 3, 250);
     TWsComPort station(loop, { [&](const TWsComPort&) { return link.makeStationEnd(); }, {} });
-    TWsComPort terminal(
-        loop, { [&](const TWsComPort&) { return std::make_unique<FaultyTerminalEnd>(link, faults); }, {} });
+    TWsComPort terminal(loop,
+        { [&](const TWsComPort&) { return std::make_unique<FaultyDevice>(link.makeTerminalEnd(), faults); }, {} });
     for (TWsComPort* p : { &station, &terminal }) {
         p->SetComNumber(1);
         p->SetOutSize(1024);
