@@ -264,6 +264,65 @@ private:
     bool reading_ = true;
 };
 
+// The terminal side as a device: what arrives waits in its inbox until read.
+class TerminalEnd final : public ByteDevice {
+public:
+    TerminalEnd(MemoryLink& link, EventLoop& loop)
+        : link_(link)
+        , calls_(loop)
+    { }
+    ~TerminalEnd() override { close(); }
+
+    void open() override
+    {
+        open_ = true;
+        link_.setReceiver([this](std::string_view bytes) {
+            inbox_ += bytes;
+            if (reading_ && events().readable)
+                events().readable();
+        });
+    }
+    void close() override
+    {
+        if (open_)
+            link_.setReceiver({});
+        open_ = false;
+        inbox_.clear();
+        calls_.cancelAll();
+    }
+    bool isOpen() const override { return open_; }
+    std::size_t write(std::string_view bytes) override
+    {
+        if (!open_)
+            return 0;
+        link_.write(bytes);
+        return bytes.size();
+    }
+    std::size_t read(char* buffer, std::size_t capacity) override
+    {
+        const std::size_t n = std::min(capacity, inbox_.size());
+        std::copy_n(inbox_.begin(), n, buffer);
+        inbox_.erase(0, n);
+        return n;
+    }
+    void setReading(bool enabled) override
+    {
+        reading_ = enabled;
+        if (enabled && !inbox_.empty())
+            calls_.post([this] {
+                if (reading_ && !inbox_.empty() && events().readable)
+                    events().readable();
+            });
+    }
+
+private:
+    MemoryLink& link_;
+    DeferredCalls calls_;
+    std::string inbox_;
+    bool open_ = false;
+    bool reading_ = true;
+};
+
 void MemoryLinkCore::arriveAtStation(std::string_view bytes, Micros arrival)
 {
     if (!station_)
@@ -295,6 +354,11 @@ MemoryLink::~MemoryLink() = default;
 std::unique_ptr<ByteDevice> MemoryLink::makeStationEnd()
 {
     return std::make_unique<StationEnd>(core_);
+}
+
+std::unique_ptr<ByteDevice> MemoryLink::makeTerminalEnd()
+{
+    return std::make_unique<TerminalEnd>(*this, core_->loop_);
 }
 
 bool MemoryLink::stationConnected() const

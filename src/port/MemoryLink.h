@@ -31,6 +31,10 @@ public:
     std::unique_ptr<ByteDevice> makeStationEnd();
     bool stationConnected() const;
 
+    // The terminal side as a device, for a port at that end (our sender against our receiver);
+    // it takes the place of any receiver set below while open.
+    std::unique_ptr<ByteDevice> makeTerminalEnd();
+
     // The terminal side.
     void write(std::string_view bytes);
     void setReceiver(std::function<void(std::string_view)> receiver);

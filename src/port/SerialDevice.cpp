@@ -77,7 +77,6 @@ void SerialDevice::open()
         close();
         throw PortError(-2001, std::string(noSuchPort) + ": line settings not supported");
     }
-    ::tcflush(fd_, TCIOFLUSH);
     setModemLines(dtr_, rts_);
     readWatch_ = loop_.watchFd(fd_, FdEvent::Read, [this] {
         if (events().readable)

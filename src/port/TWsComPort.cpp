@@ -317,10 +317,10 @@ void TWsComPort::readInput()
     while (in_.size() < inSize_) {
         const std::size_t room = std::min<std::size_t>(chunk.size(), inSize_ - in_.size());
         const std::size_t n = device_->read(chunk.data(), room);
-        if (n == 0)
-            break;
         in_.insert(in_.end(), chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(n));
         added += n;
+        if (n < room) // all there was
+            break;
     }
     if (in_.size() >= inSize_ && !readingPaused_) {
         readingPaused_ = true;
@@ -329,12 +329,13 @@ void TWsComPort::readInput()
     if (added == 0)
         return;
     unreported_ += added;
-    if (!availPosted_) {
+    if (protocolTap_)
+        protocolTap_();
+    // What a transfer engine took at once is no news for anybody else.
+    if (!availPosted_ && !in_.empty()) {
         availPosted_ = true;
         calls_.post([this] { deliverTriggerAvail(); });
     }
-    if (protocolTap_)
-        protocolTap_();
 }
 
 void TWsComPort::deliverTriggerAvail()
@@ -406,6 +407,10 @@ void TWsComPort::SetStatusTrigger(std::uint16_t Handle, std::uint16_t Value, boo
 
 void TWsComPort::checkOutputTriggers()
 {
+    if (std::none_of(triggers_.begin(), triggers_.end(), [](const auto& t) { return t.armed; })) {
+        triggerPoll_->stop();
+        return;
+    }
     const std::uint16_t used = OutBuffUsed();
     for (OutputTrigger& t : triggers_) {
         if (t.armed && used <= t.value) {

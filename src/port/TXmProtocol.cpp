@@ -1,5 +1,6 @@
 #include "port/TXmProtocol.h"
 
+#include "port/PortTick.h"
 #include "port/TWsComPort.h"
 #include "port/XmTransfer.h"
 
@@ -8,10 +9,9 @@ namespace talvix {
 TXmProtocol::TXmProtocol(TWsComPort& port)
     : port_(port)
     , calls_(port.loop())
-    , waitTimer_(port.loop().createTimer([this] { onWaitOver(); }))
-    , statusTimer_(port.loop().createTimer([this] { postStatus(0); }))
+    , tickTimer_(port.loop().createTimer([this] { onTick(); }))
 {
-    waitTimer_->setSingleShot(true);
+    tickTimer_->setInterval(portTick);
     port_.setProtocolTap([this] { onBytesArrived(); });
 }
 
@@ -49,8 +49,9 @@ void TXmProtocol::start(std::unique_ptr<Transfer> transfer)
     check_ = type_ == TProtocolType::ptXmodem ? xmodem::BlockCheck::Checksum : xmodem::BlockCheck::Crc16;
     transfer_ = std::move(transfer);
     postStatus(firstCall);
-    statusTimer_->setInterval(ticks(statusInterval_));
-    statusTimer_->start();
+    ticksToWait_ = 0;
+    ticksToStatus_ = statusInterval_;
+    tickTimer_->start();
     guarded([this] {
         if (type_ != TProtocolType::ptXmodem && type_ != TProtocolType::ptXmodemCRC)
             finish(-6016);
@@ -78,8 +79,7 @@ void TXmProtocol::sendCancelSequence()
 
 void TXmProtocol::finish(int code)
 {
-    waitTimer_->stop();
-    statusTimer_->stop();
+    tickTimer_->stop();
     retired_ = std::move(transfer_);
     postStatus(lastCall);
     calls_.post([this, code] {
@@ -117,12 +117,20 @@ void TXmProtocol::onBytesArrived()
     });
 }
 
-void TXmProtocol::onWaitOver()
+// One clock for all waits, as a tick counter: a wait of n ticks started between two ticks ends
+// on the n-th tick after it. No timer is restarted for each block.
+void TXmProtocol::onTick()
 {
-    guarded([this] {
-        if (transfer_)
-            transfer_->onWaitOver();
-    });
+    if (statusInterval_ > 0 && --ticksToStatus_ <= 0) {
+        ticksToStatus_ = statusInterval_;
+        postStatus(0);
+    }
+    if (ticksToWait_ > 0 && --ticksToWait_ == 0) {
+        guarded([this] {
+            if (transfer_)
+                transfer_->onWaitOver();
+        });
+    }
 }
 
 } // namespace talvix

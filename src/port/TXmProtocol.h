@@ -3,7 +3,8 @@
 // for CRC-16 and falling back to the checksum, one file at a time in either direction.
 //
 // It is passive and push-driven: the port calls it at once for every arrival (it then takes all
-// waiting bytes itself), and its only timer counts the waits in ticks of 55 ms; nothing blocks.
+// waiting bytes itself), and one timer ticking every 55 ms while a transfer runs counts down its
+// waits and status interval; nothing blocks.
 // The file is streamed block by block, never held whole. Status and finish events are posted
 // to the loop in order (the last status before the one finish); InProgress turns false just
 // before OnProtocolFinish runs, so its handler may start the next transfer.
@@ -76,13 +77,14 @@ private:
     void finish(int code);
     void postStatus(std::uint16_t options);
     void onBytesArrived();
-    void onWaitOver();
+    void onTick();
     template <typename Step> void guarded(Step step);
 
     TWsComPort& port_;
     DeferredCalls calls_;
-    std::unique_ptr<Timer> waitTimer_;
-    std::unique_ptr<Timer> statusTimer_;
+    std::unique_ptr<Timer> tickTimer_;
+    int ticksToWait_ = 0; // 0: no wait running
+    int ticksToStatus_ = 0;
     std::unique_ptr<Transfer> transfer_;
     std::unique_ptr<Transfer> retired_; // ended during the current step, destroyed after it
 

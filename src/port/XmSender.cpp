@@ -167,7 +167,7 @@ void TXmProtocol::Sender::sendBlock()
     send(block_);
     phase_ = Phase::Drain;
     waited_ = 0;
-    checkDrained();
+    waitTicks(1);
 }
 
 // Room for the data and its framing bytes.

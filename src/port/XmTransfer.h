@@ -5,7 +5,6 @@
 
 #include <string_view>
 
-#include "port/PortTick.h"
 #include "port/TWsComPort.h"
 #include "port/TXmProtocol.h"
 
@@ -33,11 +32,8 @@ protected:
     void send(std::string_view bytes) { engine_.port_.PutString(std::string(bytes)); }
     void send(char c) { engine_.port_.PutString(std::string(1, c)); }
     void sendCancel() { engine_.sendCancelSequence(); }
-    void waitTicks(int count)
-    {
-        engine_.waitTimer_->setInterval(ticks(count));
-        engine_.waitTimer_->start();
-    }
+    // Replaces the wait running, if any.
+    void waitTicks(int count) { engine_.ticksToWait_ = count; }
     void end(int code) { engine_.finish(code); }
 
 private:

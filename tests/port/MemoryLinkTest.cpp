@@ -140,3 +140,34 @@ TEST(MemoryLinkTest, WhileReadingIsOffBytesWaitInTheLink)
     loop.runPending();
     EXPECT_EQ(station.received, "held");
 }
+
+TEST(MemoryLinkTest, TheTerminalEndIsADeviceToo)
+{
+    VirtualLoop loop;
+    MemoryLink link(loop);
+    StationSide station(link);
+    auto terminal = link.makeTerminalEnd();
+    std::string atTerminal;
+    terminal->setEvents({
+        .readable =
+            [&] {
+                char buffer[2];
+                std::size_t n = terminal->read(buffer, sizeof buffer); // takes at most two at a time
+                atTerminal.append(buffer, n);
+            },
+        .writable = {},
+        .connected = {},
+        .error = {},
+        .lost = {},
+    });
+    station.device->open();
+    terminal->open();
+    terminal->write("S/N:1");
+    station.device->write("abcde");
+    loop.runPending();
+    EXPECT_EQ(station.received, "S/N:1");
+    EXPECT_EQ(atTerminal, "ab");
+    terminal->setReading(true); // the rest is offered again
+    loop.runPending();
+    EXPECT_EQ(atTerminal, "abcd");
+}
