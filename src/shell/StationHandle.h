@@ -72,7 +72,7 @@ public:
     virtual void Close() = 0;
 };
 
-// Creates station windows owned by the main window (the specification's AOwner).
+// Creates station windows owned by the main window (the owner a station is created with).
 class StationFactory {
 public:
     virtual ~StationFactory() = default;
