@@ -17,8 +17,8 @@ namespace {
 class AddFileTest : public ::testing::Test {
 protected:
     TempDir dir;
-    const std::string target = dir.file("Talvix.txt");
-    const std::string received = dir.file("$1F.tmp");
+    const std::string target = dir / "Talvix.txt";
+    const std::string received = dir / "$1F.tmp";
 };
 
 } // namespace
@@ -63,20 +63,20 @@ TEST_F(AddFileTest, FillOnlyFileAppendsNothing)
 
 TEST_F(AddFileTest, UnreadableSourceChangesNothing)
 {
-    EXPECT_FALSE(AddFile(target, dir.file("missing.tmp")));
+    EXPECT_FALSE(AddFile(target, dir / "missing.tmp"));
     EXPECT_FALSE(exists(target));
-    std::filesystem::create_directory(dir.file("folder.tmp"));
-    EXPECT_FALSE(AddFile(target, dir.file("folder.tmp")));
+    std::filesystem::create_directory(dir / "folder.tmp");
+    EXPECT_FALSE(AddFile(target, dir / "folder.tmp"));
     EXPECT_FALSE(exists(target));
 }
 
 TEST_F(AddFileTest, UnwritableTargetFails)
 {
     writeFile(received, "r1\r\n");
-    std::filesystem::create_directory(dir.file("adir"));
-    EXPECT_FALSE(AddFile(dir.file("adir"), received));
-    EXPECT_FALSE(AddFile(dir.file("no/such/folder/Talvix.txt"), received));
-    EXPECT_FALSE(exists(dir.file("no")));
+    std::filesystem::create_directory(dir / "adir");
+    EXPECT_FALSE(AddFile(dir / "adir", received));
+    EXPECT_FALSE(AddFile(dir / "no/such/folder/Talvix.txt", received));
+    EXPECT_FALSE(exists(dir / "no"));
 }
 
 TEST_F(AddFileTest, WriteFailingPartWayLeavesTheTargetAsItWas)
@@ -86,8 +86,8 @@ TEST_F(AddFileTest, WriteFailingPartWayLeavesTheTargetAsItWas)
     {
         const talvix::test::FileSizeLimit limit(4000);
         EXPECT_FALSE(AddFile(target, received));
-        EXPECT_FALSE(AddFile(dir.file("new.txt"), received));
+        EXPECT_FALSE(AddFile(dir / "new.txt", received));
     }
     EXPECT_EQ(readFile(target), std::string(3000, 'o'));
-    EXPECT_FALSE(exists(dir.file("new.txt")));
+    EXPECT_FALSE(exists(dir / "new.txt"));
 }

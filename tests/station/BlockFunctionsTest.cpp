@@ -49,10 +49,10 @@ TEST(CheckMultiData, CountsHeaderLines)
         { "", 0 },
     };
     for (const Case& c : cases) {
-        writeFile(dir.file("in"), c.input);
-        EXPECT_EQ(CheckMultiData(dir.file("in")), c.headers) << c.input;
+        writeFile(dir / "in", c.input);
+        EXPECT_EQ(CheckMultiData(dir / "in"), c.headers) << c.input;
     }
-    EXPECT_EQ(CheckMultiData(dir.file("missing")), 0);
+    EXPECT_EQ(CheckMultiData(dir / "missing"), 0);
 }
 
 TEST(CheckMultiData, CountsHeadersAmongManyRegularLines)
@@ -71,14 +71,14 @@ TEST(CheckMultiData, CountsHeadersAmongManyRegularLines)
             received += "4012345" + std::to_string(i) + (i % 777 == 0 ? "%%ST\r\nX\r\n" : "\r\n");
         }
     }
-    writeFile(dir.file("in"), received);
-    EXPECT_EQ(CheckMultiData(dir.file("in")), headers);
+    writeFile(dir / "in", received);
+    EXPECT_EQ(CheckMultiData(dir / "in"), headers);
 }
 
 TEST(BlockCopy, WritesExactlyTheLinesOfOneBlock)
 {
     TempDir dir;
-    writeFile(dir.file("rcv"), kThreeBlocks);
+    writeFile(dir / "rcv", kThreeBlocks);
     const std::vector<std::string> blocks = {
         "pre1\r\npre2\r\n",
         "%%STX/1/a/b/one.txt\r\nr11\r\n%%ETX 1\r\n",
@@ -87,36 +87,36 @@ TEST(BlockCopy, WritesExactlyTheLinesOfOneBlock)
         "",
     };
     for (int block = 0; block < static_cast<int>(blocks.size()); ++block) {
-        writeFile(dir.file("block"), "old content that must go");
-        EXPECT_TRUE(BlockCopy(dir.file("rcv"), dir.file("block"), block));
-        EXPECT_EQ(readFile(dir.file("block")), blocks[static_cast<std::size_t>(block)]) << "block " << block;
+        writeFile(dir / "block", "old content that must go");
+        EXPECT_TRUE(BlockCopy(dir / "rcv", dir / "block", block));
+        EXPECT_EQ(readFile(dir / "block"), blocks[static_cast<std::size_t>(block)]) << "block " << block;
     }
 }
 
 TEST(BlockCopy, ReportsWhatItCouldNotDo)
 {
     TempDir dir;
-    writeFile(dir.file("rcv"), kThreeBlocks);
-    EXPECT_FALSE(BlockCopy(dir.file("missing"), dir.file("block"), 1));
-    EXPECT_FALSE(exists(dir.file("block")));
-    EXPECT_FALSE(BlockCopy(dir.file("rcv"), dir.file("no/such/folder/block"), 1));
+    writeFile(dir / "rcv", kThreeBlocks);
+    EXPECT_FALSE(BlockCopy(dir / "missing", dir / "block", 1));
+    EXPECT_FALSE(exists(dir / "block"));
+    EXPECT_FALSE(BlockCopy(dir / "rcv", dir / "no/such/folder/block", 1));
     {
         const talvix::test::FileSizeLimit limit(10);
-        EXPECT_FALSE(BlockCopy(dir.file("rcv"), dir.file("block"), 1));
+        EXPECT_FALSE(BlockCopy(dir / "rcv", dir / "block", 1));
     }
 }
 
 TEST(CopyXModemFile, RewritesWithCrLfAndWithoutFill)
 {
     TempDir dir;
-    const std::string file = dir.file("DIR.SYS");
+    const std::string file = dir / "DIR.SYS";
     writeFile(file, "a\nb\r\n\r\nc\rd" + std::string(100, '\x1A'));
     EXPECT_TRUE(CopyXModemFile(file));
     EXPECT_EQ(readFile(file), "a\r\nb\r\n\r\nc\r\nd\r\n");
-    EXPECT_FALSE(exists(dir.file("DIR~xm")));
+    EXPECT_FALSE(exists(dir / "DIR~xm"));
 
-    EXPECT_FALSE(CopyXModemFile(dir.file("missing.sys")));
-    EXPECT_FALSE(exists(dir.file("missing~xm")));
+    EXPECT_FALSE(CopyXModemFile(dir / "missing.sys"));
+    EXPECT_FALSE(exists(dir / "missing~xm"));
 }
 
 TEST(HasLinesOutsideBlocks, FindsWhatBlockCopyWouldLeaveOut)
@@ -136,8 +136,8 @@ TEST(HasLinesOutsideBlocks, FindsWhatBlockCopyWouldLeaveOut)
         { "%%STX/1\r\n%%ETX\r\nafter", true },
     };
     for (const Case& c : cases) {
-        writeFile(dir.file("in"), c.input);
-        EXPECT_EQ(hasLinesOutsideBlocks(dir.file("in")), c.outside) << c.input;
+        writeFile(dir / "in", c.input);
+        EXPECT_EQ(hasLinesOutsideBlocks(dir / "in"), c.outside) << c.input;
     }
-    EXPECT_FALSE(hasLinesOutsideBlocks(dir.file("missing")));
+    EXPECT_FALSE(hasLinesOutsideBlocks(dir / "missing"));
 }

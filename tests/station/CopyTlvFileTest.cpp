@@ -62,7 +62,7 @@ TEST(CopyTlvFile, CleansByTheRules)
         { "empty file", "", true, true, lsCRLF, "", "", 0 },
     };
     TempDir dir;
-    const std::string file = dir.file("$A1B2.tmp");
+    const std::string file = dir / "$A1B2.tmp";
     for (const CleaningCase& c : cases) {
         SCOPED_TRACE(c.name);
         writeFile(file, c.input);
@@ -70,14 +70,14 @@ TEST(CopyTlvFile, CleansByTheRules)
         EXPECT_EQ(CopyTlvFile(file, c.stx, c.etx, c.lineEnd, name), c.count);
         EXPECT_EQ(readFile(file), c.output);
         EXPECT_EQ(name, c.stxFilename);
-        EXPECT_FALSE(exists(dir.file("$A1B2~mp")));
+        EXPECT_FALSE(exists(dir / "$A1B2~mp"));
     }
 }
 
 TEST(CopyTlvFile, LongLinesAreDataCopiedUnchanged)
 {
     TempDir dir;
-    const std::string file = dir.file("rcv.tmp");
+    const std::string file = dir / "rcv.tmp";
     // A first line and a last line far beyond the line length limit, which would be header and
     // footer if they were short.
     const std::string longHeader = "%%STX/A/B/C/name.txt" + std::string(300 * 1024, 'h');
@@ -102,19 +102,19 @@ TEST(CopyTlvFile, BulkCopyOfRegularLinesAgreesWithLineByLine)
             received += std::string(200 * 1024, 'L') + "\r\n";
     }
     received += "%%ETX 20000\r\n" + kFill48;
-    writeFile(dir.file("crlf.tmp"), received);
-    writeFile(dir.file("lf.tmp"), received);
+    writeFile(dir / "crlf.tmp", received);
+    writeFile(dir / "lf.tmp", received);
     std::string crlfName;
     std::string lfName;
-    const int crlfCount = CopyTlvFile(dir.file("crlf.tmp"), false, false, lsCRLF, crlfName);
-    const int lfCount = CopyTlvFile(dir.file("lf.tmp"), false, false, lsLF, lfName);
+    const int crlfCount = CopyTlvFile(dir / "crlf.tmp", false, false, lsCRLF, crlfName);
+    const int lfCount = CopyTlvFile(dir / "lf.tmp", false, false, lsLF, lfName);
     EXPECT_EQ(crlfCount, 20000 + 5);
     EXPECT_EQ(lfCount, crlfCount);
     EXPECT_EQ(crlfName, "bulk.txt");
     std::string expected;
-    for (const char c : readFile(dir.file("lf.tmp")))
+    for (const char c : readFile(dir / "lf.tmp"))
         expected += c == '\n' ? std::string("\r\n") : std::string(1, c);
-    EXPECT_EQ(readFile(dir.file("crlf.tmp")), expected);
+    EXPECT_EQ(readFile(dir / "crlf.tmp"), expected);
 }
 
 // Regular lines are found 64 bytes at a time; the footer must stay the last line, to be dropped,
@@ -122,7 +122,7 @@ TEST(CopyTlvFile, BulkCopyOfRegularLinesAgreesWithLineByLine)
 TEST(CopyTlvFile, FooterAfterRegularLinesIsDroppedAtEveryAlignment)
 {
     TempDir dir;
-    const std::string file = dir.file("rcv.tmp");
+    const std::string file = dir / "rcv.tmp";
     for (std::size_t pad = 0; pad < 64; ++pad) {
         SCOPED_TRACE("pad " + std::to_string(pad));
         std::string records = "4012345678901;" + std::string(pad, '0') + "\r\n";
@@ -138,12 +138,12 @@ TEST(CopyTlvFile, FooterAfterRegularLinesIsDroppedAtEveryAlignment)
 TEST(CopyTlvFile, LeftoverStagingFileIsReplaced)
 {
     TempDir dir;
-    writeFile(dir.file("$A1.tmp"), "r1\r\n");
-    writeFile(dir.file("$A1~mp"), "leftover of an interrupted run");
+    writeFile(dir / "$A1.tmp", "r1\r\n");
+    writeFile(dir / "$A1~mp", "leftover of an interrupted run");
     std::string name;
-    EXPECT_EQ(CopyTlvFile(dir.file("$A1.tmp"), true, true, lsLF, name), 1);
-    EXPECT_EQ(readFile(dir.file("$A1.tmp")), "r1\n");
-    EXPECT_FALSE(exists(dir.file("$A1~mp")));
+    EXPECT_EQ(CopyTlvFile(dir / "$A1.tmp", true, true, lsLF, name), 1);
+    EXPECT_EQ(readFile(dir / "$A1.tmp"), "r1\n");
+    EXPECT_FALSE(exists(dir / "$A1~mp"));
 }
 
 TEST(CopyTlvFile, FailureLeavesTheReceivedFileUnchanged)
@@ -152,26 +152,26 @@ TEST(CopyTlvFile, FailureLeavesTheReceivedFileUnchanged)
     const std::string received = "%%STX/A/B/C/n.txt\nr1\nr2\n";
     std::string name = "stale";
 
-    EXPECT_EQ(CopyTlvFile(dir.file("missing.tmp"), true, true, lsCRLF, name), 0);
+    EXPECT_EQ(CopyTlvFile(dir / "missing.tmp", true, true, lsCRLF, name), 0);
     EXPECT_EQ(name, "");
 
     // Something that cannot be removed stands where the cleaned file is staged.
-    writeFile(dir.file("blocked.tmp"), received);
-    std::filesystem::create_directory(dir.file("blocked~mp"));
+    writeFile(dir / "blocked.tmp", received);
+    std::filesystem::create_directory(dir / "blocked~mp");
     name = "stale";
-    EXPECT_EQ(CopyTlvFile(dir.file("blocked.tmp"), true, true, lsCRLF, name), 0);
+    EXPECT_EQ(CopyTlvFile(dir / "blocked.tmp", true, true, lsCRLF, name), 0);
     EXPECT_EQ(name, "");
-    EXPECT_EQ(readFile(dir.file("blocked.tmp")), received);
+    EXPECT_EQ(readFile(dir / "blocked.tmp"), received);
 
     // The disk fills while the cleaned file is written (CR LF makes it longer than the input).
     std::string big;
     for (int i = 0; i < 2000; ++i)
         big += "record" + std::to_string(i) + "\n";
-    writeFile(dir.file("full.tmp"), big);
+    writeFile(dir / "full.tmp", big);
     {
         const talvix::test::FileSizeLimit limit(big.size() + 100);
-        EXPECT_EQ(CopyTlvFile(dir.file("full.tmp"), true, true, lsCRLF, name), 0);
+        EXPECT_EQ(CopyTlvFile(dir / "full.tmp", true, true, lsCRLF, name), 0);
     }
-    EXPECT_EQ(readFile(dir.file("full.tmp")), big);
-    EXPECT_FALSE(exists(dir.file("full~mp")));
+    EXPECT_EQ(readFile(dir / "full.tmp"), big);
+    EXPECT_FALSE(exists(dir / "full~mp"));
 }

@@ -76,14 +76,14 @@ TEST(CRCCheck, UsesOnlyTheLow16BitsOfTheLength)
 TEST(OldCopyFile, CopiesExactlyAndNeverOverwrites)
 {
     TempDir dir;
-    writeFile(dir.file("Talvix5.def"), kBinary);
-    EXPECT_TRUE(OldCopyFile(dir.file("Talvix5.def"), dir.file("Talvix5.ini")));
-    EXPECT_EQ(readFile(dir.file("Talvix5.ini")), kBinary); // no line or fill processing
+    writeFile(dir / "Talvix5.def", kBinary);
+    EXPECT_TRUE(OldCopyFile(dir / "Talvix5.def", dir / "Talvix5.ini"));
+    EXPECT_EQ(readFile(dir / "Talvix5.ini"), kBinary); // no line or fill processing
 
-    writeFile(dir.file("Talvix5.ini"), "user settings");
+    writeFile(dir / "Talvix5.ini", "user settings");
     RecordingDialogs dialogs;
-    EXPECT_FALSE(OldCopyFile(dir.file("Talvix5.def"), dir.file("Talvix5.ini"), dialogs));
-    EXPECT_EQ(readFile(dir.file("Talvix5.ini")), "user settings");
+    EXPECT_FALSE(OldCopyFile(dir / "Talvix5.def", dir / "Talvix5.ini", dialogs));
+    EXPECT_EQ(readFile(dir / "Talvix5.ini"), "user settings");
     EXPECT_EQ(dialogs.messages, std::vector<std::string> { std::generic_category().message(EEXIST) });
 }
 
@@ -91,34 +91,34 @@ TEST(OldCopyFile, MissingSourceIsShownOnlyWhenAsked)
 {
     TempDir dir;
     RecordingDialogs dialogs;
-    EXPECT_FALSE(OldCopyFile(dir.file("missing"), dir.file("dest"), dialogs));
+    EXPECT_FALSE(OldCopyFile(dir / "missing", dir / "dest", dialogs));
     EXPECT_EQ(dialogs.messages, std::vector<std::string> { std::generic_category().message(ENOENT) });
-    EXPECT_FALSE(OldCopyFile(dir.file("missing"), dir.file("dest")));
-    EXPECT_FALSE(exists(dir.file("dest")));
+    EXPECT_FALSE(OldCopyFile(dir / "missing", dir / "dest"));
+    EXPECT_FALSE(exists(dir / "dest"));
 }
 
 TEST(OldCopyFile, FailedCopyLeavesNoPartialTarget)
 {
     TempDir dir;
-    writeFile(dir.file("source"), kBinary);
+    writeFile(dir / "source", kBinary);
     const talvix::test::FileSizeLimit limit(1000);
-    EXPECT_FALSE(OldCopyFile(dir.file("source"), dir.file("dest")));
-    EXPECT_FALSE(exists(dir.file("dest")));
+    EXPECT_FALSE(OldCopyFile(dir / "source", dir / "dest"));
+    EXPECT_FALSE(exists(dir / "dest"));
 }
 
 TEST(CopyFileStream, OverwritesAndThrowsOnFailure)
 {
     TempDir dir;
-    writeFile(dir.file("TALVIX123.mot"), "S0\r\nS9\r\n");
-    writeFile(dir.file("target.mot"), std::string(5000, 'o'));
-    EXPECT_TRUE(CopyFileStream(dir.file("TALVIX123.mot"), dir.file("target.mot")));
-    EXPECT_EQ(readFile(dir.file("target.mot")), "S0\r\nS9\r\n");
+    writeFile(dir / "TALVIX123.mot", "S0\r\nS9\r\n");
+    writeFile(dir / "target.mot", std::string(5000, 'o'));
+    EXPECT_TRUE(CopyFileStream(dir / "TALVIX123.mot", dir / "target.mot"));
+    EXPECT_EQ(readFile(dir / "target.mot"), "S0\r\nS9\r\n");
 
-    EXPECT_THROW(CopyFileStream(dir.file("missing.mot"), dir.file("target.mot")), std::system_error);
-    EXPECT_THROW(CopyFileStream(dir.file("TALVIX123.mot"), dir.file("no/folder/x")), std::system_error);
+    EXPECT_THROW(CopyFileStream(dir / "missing.mot", dir / "target.mot"), std::system_error);
+    EXPECT_THROW(CopyFileStream(dir / "TALVIX123.mot", dir / "no/folder/x"), std::system_error);
     // A copy onto itself must not destroy the file.
-    EXPECT_THROW(CopyFileStream(dir.file("TALVIX123.mot"), dir.file("TALVIX123.mot")), std::system_error);
-    EXPECT_EQ(readFile(dir.file("TALVIX123.mot")), "S0\r\nS9\r\n");
+    EXPECT_THROW(CopyFileStream(dir / "TALVIX123.mot", dir / "TALVIX123.mot"), std::system_error);
+    EXPECT_EQ(readFile(dir / "TALVIX123.mot"), "S0\r\nS9\r\n");
 }
 
 TEST(GetNewTempFileName, CreatesUniqueEmptyFilesWithPrefixAndHexNumber)
@@ -137,7 +137,7 @@ TEST(GetNewTempFileName, CreatesUniqueEmptyFilesWithPrefixAndHexNumber)
         names.insert(name);
     }
     EXPECT_EQ(names.size(), 200u);
-    EXPECT_EQ(GetNewTempFileName(dir.file("missing"), "$"), "");
+    EXPECT_EQ(GetNewTempFileName(dir / "missing", "$"), "");
 }
 
 TEST(GetNewTempFileName, EmptyPathMeansTheTemporaryFolder)
@@ -154,8 +154,8 @@ TEST(GetNewTempFileName, EmptyPathMeansTheTemporaryFolder)
 TEST(SizeFile, GivesBytesOrZero)
 {
     TempDir dir;
-    writeFile(dir.file("data"), std::string(12345, 'x'));
-    EXPECT_EQ(SizeFile(dir.file("data")), 12345);
-    EXPECT_EQ(SizeFile(dir.file("missing")), 0);
+    writeFile(dir / "data", std::string(12345, 'x'));
+    EXPECT_EQ(SizeFile(dir / "data"), 12345);
+    EXPECT_EQ(SizeFile(dir / "missing"), 0);
     EXPECT_EQ(SizeFile(dir.path()), 0);
 }

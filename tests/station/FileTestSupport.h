@@ -1,9 +1,11 @@
 #pragma once
-// Helpers for the file function tests: a temporary folder removed with its content afterwards,
+// Helpers for the file function tests: the shared scratch folder,
 // whole-file reading and writing for the small files the tests build, and a file size limit that
 // makes writes fail part way (the way a full disk does) without needing a small file system.
 
 #include <sys/resource.h>
+
+#include "support/TempDir.h"
 
 #include <csignal>
 #include <filesystem>
@@ -13,30 +15,6 @@
 #include <string>
 
 namespace talvix::test {
-
-class TempDir {
-public:
-    TempDir()
-    {
-        std::string pattern = (std::filesystem::temp_directory_path() / "talvix-files-XXXXXX").string();
-        if (!::mkdtemp(pattern.data()))
-            throw std::runtime_error("mkdtemp failed");
-        path_ = pattern;
-    }
-    ~TempDir()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    const std::string& path() const { return path_; }
-    std::string file(const std::string& name) const { return path_ + "/" + name; }
-
-private:
-    std::string path_;
-};
 
 inline void writeFile(const std::string& path, const std::string& bytes)
 {

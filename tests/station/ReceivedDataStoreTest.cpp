@@ -37,7 +37,7 @@ protected:
     // A received file in the temporary folder, as the transfer leaves it.
     std::string received(const std::string& bytes)
     {
-        const std::string path = dir.file("$" + std::to_string(++receptions) + ".tmp");
+        const std::string path = dir / ("$" + std::to_string(++receptions) + ".tmp");
         writeFile(path, bytes);
         return path;
     }
@@ -60,7 +60,7 @@ protected:
     }
 
     TempDir dir;
-    std::string data = dir.file("daten");
+    std::string data = dir / "daten";
     StationSettings settings;
     FakeNamingStation station;
     TargetFileNaming naming { settings, station, dir.path() };
@@ -213,7 +213,7 @@ TEST_F(ReceivedDataStoreTest, AFailedAppendLeavesTheTargetAsItWas)
 TEST_F(ReceivedDataStoreTest, AMissingReceivedFileOrAnUnwritableTargetIsNotStored)
 {
     build("Talvix.txt");
-    EXPECT_FALSE(storeWith(false, dir.file("$none.tmp")).Stored);
+    EXPECT_FALSE(storeWith(false, dir / "$none.tmp").Stored);
     EXPECT_FALSE(exists(data + "/Talvix.txt"));
 
     std::filesystem::create_directories(data + "/Dir.txt");

@@ -71,16 +71,16 @@ TEST(LineReader, SplitsLinesTheSameWithEveryBufferSize)
     };
     TempDir dir;
     for (const LineCase& c : cases) {
-        writeFile(dir.file("in"), c.input);
+        writeFile(dir / "in", c.input);
         for (std::size_t capacity = 8; capacity <= 48; ++capacity) {
             SCOPED_TRACE(std::string(c.name) + " capacity " + std::to_string(capacity));
-            const ReadResult r = readAll(dir.file("in"), capacity);
+            const ReadResult r = readAll(dir / "in", capacity);
             EXPECT_EQ(r.lines, c.lines);
             EXPECT_FALSE(r.failed);
             for (std::size_t i = 0; i < r.chunks.size(); ++i)
                 EXPECT_EQ(r.chunks[i].last, i + 1 == r.chunks.size()) << "chunk " << i;
         }
-        const ReadResult whole = readAll(dir.file("in"), LineReader::kDefaultCapacity);
+        const ReadResult whole = readAll(dir / "in", LineReader::kDefaultCapacity);
         for (const auto& chunk : whole.chunks)
             EXPECT_TRUE(chunk.whole) << c.name;
     }
@@ -90,8 +90,8 @@ TEST(LineReader, PassesLongLinesOnInBoundedPieces)
 {
     TempDir dir;
     // capacity 16: lines of 8 bytes or more are long.
-    writeFile(dir.file("in"), "0123456789ABCDEFGHIJ\r\nok\r\n01234567\r\n0123456");
-    const ReadResult r = readAll(dir.file("in"), 16);
+    writeFile(dir / "in", "0123456789ABCDEFGHIJ\r\nok\r\n01234567\r\n0123456");
+    const ReadResult r = readAll(dir / "in", 16);
     const std::vector<std::string> texts = { "01234567", "89ABCDEF", "GHIJ", "ok", "01234567", "", "0123456" };
     const std::vector<bool> whole = { false, false, false, true, false, false, true };
     const std::vector<bool> ends = { false, false, true, true, false, true, true };
@@ -105,8 +105,8 @@ TEST(LineReader, PassesLongLinesOnInBoundedPieces)
 TEST(LineReader, LongLineAtTheEndOfTheTextEndsWithIt)
 {
     TempDir dir;
-    writeFile(dir.file("in"), "x\r\n0123456789ABCDEF\x1A\x1A");
-    const ReadResult r = readAll(dir.file("in"), 16);
+    writeFile(dir / "in", "x\r\n0123456789ABCDEF\x1A\x1A");
+    const ReadResult r = readAll(dir / "in", 16);
     EXPECT_EQ(r.lines, (std::vector<std::string> { "x", "0123456789ABCDEF" }));
     ASSERT_FALSE(r.chunks.empty());
     EXPECT_TRUE(r.chunks.back().last);
@@ -176,10 +176,10 @@ TEST(LineReader, RegularLinesTakenAtOnceAreTheLinesNextWouldGive)
     TempDir dir;
     std::uint64_t regular = 0;
     for (unsigned seed = 1; seed <= 60; ++seed) {
-        writeFile(dir.file("in"), randomText(seed));
+        writeFile(dir / "in", randomText(seed));
         for (const std::size_t capacity : { 70u, 129u, 200u, 1000u, 65536u }) {
             SCOPED_TRACE("seed " + std::to_string(seed) + " capacity " + std::to_string(capacity));
-            EXPECT_EQ(readMixed(dir.file("in"), capacity, regular), readAll(dir.file("in"), capacity).lines);
+            EXPECT_EQ(readMixed(dir / "in", capacity, regular), readAll(dir / "in", capacity).lines);
         }
     }
 #if defined(__SSE2__)
@@ -191,7 +191,7 @@ TEST(TextLength, DropsOnlyTheTrailingFillRunAcrossBlocks)
 {
     TempDir dir;
     const std::string data = std::string("a\x1A", 2) + std::string(5000, 'b') + "\r\n";
-    writeFile(dir.file("in"), data + std::string(10000, '\x1A'));
-    UniqueFd fd = openRegularForReading(dir.file("in"));
+    writeFile(dir / "in", data + std::string(10000, '\x1A'));
+    UniqueFd fd = openRegularForReading(dir / "in");
     EXPECT_EQ(textLength(fd.get()), data.size());
 }
