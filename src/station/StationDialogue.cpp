@@ -170,7 +170,9 @@ void TMDIChild::SelectStatus(const SerialNumberLine& line)
         SetMode(Status);
     Fg_DatenSperre = line.datenSperre;
     Fg_TransferSperre = line.transferSperre;
-    if (Fg_TransferSperre)
+    // A lock the terminal reports has taken: repeating it later would lock records that came
+    // after it unread, once the terminal drops its flag for them.
+    if (Fg_TransferSperre || Fg_DatenSperre)
         Fg_T1Set = false;
 }
 

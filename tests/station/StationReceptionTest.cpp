@@ -65,6 +65,24 @@ TEST(StationReception, EachReceptionTakesTheNextNumberedTarget)
     EXPECT_EQ(FilesIn(r.dataFolder), (std::vector<std::string> { "DATA0.TXT", "DATA1.TXT" }));
 }
 
+// Still in its cradle, the locked terminal gets new records and drops its flag for them: they
+// are received, never locked unread by a repeated lock command.
+TEST(StationReception, NewRecordsWhileDockedAreReceivedNotLocked)
+{
+    ReceptionRig r;
+    r.station.Settings.EditDataFileName = "DATA#.TXT";
+    r.terminal.setData(TwoRecords);
+    r.receive();
+    r.rig.tick(5);
+    ASSERT_EQ(r.terminal.config().lock, sim::LockFlag::T1);
+
+    r.terminal.addRecords(3);
+    r.receiveNext();
+    EXPECT_EQ(r.station.Mode, DataSaved);
+    EXPECT_EQ(lineCount(r.data("DATA1.TXT")), 4);
+    EXPECT_EQ(r.terminal.config().lock, sim::LockFlag::T1);
+}
+
 // The data just stored are complete, so the terminal is locked all the same; the next path
 // build finds the free number after the series.
 TEST(StationReception, ATakenNextNumberStopsTheStationOnlyUntilTheReceptionEnds)
@@ -93,10 +111,11 @@ TEST(StationReception, AfterStoringTheTerminalIsLockedOrCleared)
         std::string logLine;
         sim::LockFlag lock;
         long long recordsLeft;
+        bool repeatPending; // Fg_T1Set: the lock has not been reported back yet
     };
     const Case cases[] = {
-        { 0, "\rT1\r", "set transfer lock", sim::LockFlag::T1, 2 },
-        { 1, "\rT1\rCLRMEM\r", "delete data", sim::LockFlag::T0, 0 },
+        { 0, "\rT1\r", "set transfer lock", sim::LockFlag::T1, 2, false },
+        { 1, "\rT1\rCLRMEM\r", "delete data", sim::LockFlag::T0, 0, true },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.NachReceiveGroup);
@@ -107,7 +126,7 @@ TEST(StationReception, AfterStoringTheTerminalIsLockedOrCleared)
         EXPECT_EQ(r.station.Mode, DataSaved);
         EXPECT_NE(r.toTerminal.find(c.command), std::string::npos);
         EXPECT_TRUE(r.logged(2, c.logLine));
-        EXPECT_TRUE(r.station.Fg_T1Set);
+        EXPECT_EQ(r.station.Fg_T1Set, c.repeatPending);
         EXPECT_EQ(r.terminal.config().lock, c.lock);
         EXPECT_EQ(r.terminal.recordCount(), c.recordsLeft);
         EXPECT_EQ(r.data("Talvix.txt"), TwoRecordsStored);
