@@ -14,10 +14,8 @@
 
 #include <csignal>
 #include <iostream>
-#include <memory>
 #include <string>
 
-#include "StationFactorySelection.h"
 #include "Version.h"
 #include "platform/SignalPipe.h"
 #include "platform/qt/QtLoop.h"
@@ -25,6 +23,7 @@
 #include "shell/SettingsLayout.h"
 #include "shell/headless/HeadlessProgram.h"
 #include "shell/headless/HeadlessReport.h"
+#include "station/headless/HeadlessStations.h"
 
 namespace {
 
@@ -41,9 +40,9 @@ int runHeadless(const std::string& settingsArgument)
     QtLoop loop;
     HeadlessDialogs dialogs(std::cerr);
     StreamHeadlessReport report(std::cout);
-    const std::unique_ptr<StationFactory> stations = SelectStationFactory(loop, dialogs, report);
+    HeadlessStationFactory stations(loop, dialogs, report, std::cerr);
     QtProcessStarter processes;
-    HeadlessProgram program({ loop, dialogs, *stations, processes }, ExecutableFolder(), settingsArgument);
+    HeadlessProgram program({ loop, dialogs, stations, processes }, ExecutableFolder(), settingsArgument);
     // Installed before the start, so a signal during it is served as soon as the loop runs.
     SignalPipe stopSignals(loop, { SIGINT, SIGTERM }, [&program](int signalNumber) {
         std::cout << "talvix5 headless: stopping on " << (signalNumber == SIGINT ? "SIGINT" : "SIGTERM") << std::endl;

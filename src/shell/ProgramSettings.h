@@ -55,6 +55,7 @@ public:
     ProgramSettings(const ProgramFolders& folders, Tfm_TalvixOption& options);
 
     ProfileFile& InitFile() { return *initFile_; }
+    const ProfileFile& InitFile() const { return *initFile_; }
 
     // Reading at start, in order: "UpdateProg", (language file), "Version", "LogLevel",
     // "LogDelimiter", "LogPath", "LogFileValidityPeriod", "DefaultUpdatePath",

@@ -108,7 +108,8 @@ DataListSaveResult ReceivedDataStore::DataListSave(const std::string& RcvFile)
                     + std::to_string(appended.lines));
             IncFileNoResult next = naming_.IncFileNo(settings_.Data_File, naming_.FileExtNo);
             naming_.FileExtNo = next.FileNo;
-            result = { true, std::move(next.FileExists) };
+            result.Stored = true;
+            result.FileExists = std::move(next.FileExists);
         } else {
             log(5, "Error: cannot create file: " + target);
         }
@@ -117,6 +118,7 @@ DataListSaveResult ReceivedDataStore::DataListSave(const std::string& RcvFile)
     if (ctrlFilesEnable_)
         ::unlink(writing.c_str());
     naming_.SetTlvDatSize(target);
+    result.Target = target;
     return result;
 }
 

@@ -24,6 +24,7 @@ namespace talvix {
 
 struct DataListSaveResult {
     bool Stored = false; // appended to the target
+    std::string Target; // the file stored into (or tried)
     // The number after the one just used is taken (the data are stored all the same).
     std::optional<FileExistsStop> FileExists;
 };

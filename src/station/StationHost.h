@@ -48,6 +48,11 @@ public:
     // The work file of the error log read, and the configured editor started with a file.
     virtual std::string ErrorDumpName() const = 0;
     virtual void OpenEditor(const std::string& FileName) = 0;
+
+    // What the station did, for whoever follows it beyond its window (--headless reports it):
+    // Mode has changed (OldMode is the one before); a received file was stored into path.
+    virtual void ModeChanged(const TMDIChild&) { }
+    virtual void FileStored(const TMDIChild&, const std::string& /*path*/) { }
 };
 
 } // namespace talvix

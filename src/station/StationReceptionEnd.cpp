@@ -94,6 +94,8 @@ bool TMDIChild::DataListSave(const std::string& RcvFile)
     ReceivedDataStore store(Naming, Settings, loop_, host_.CtrlFilesEnable(),
         [this](int Level, const std::string& Msg) { LogMsg(Level, Msg); });
     const DataListSaveResult result = store.DataListSave(RcvFile);
+    if (result.Stored)
+        host_.FileStored(*this, result.Target);
     if (result.FileExists)
         stopAtTakenFileNumber(*result.FileExists);
     return result.Stored;

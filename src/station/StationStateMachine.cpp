@@ -42,6 +42,8 @@ void TMDIChild::SetMode(TMode NewMode)
     logMode();
     if (host_.IsActiveChild(*this) && modeInfo(Mode).functionGroup)
         EnableDisableFunc(*modeInfo(Mode).functionGroup);
+    if (Mode != OldMode)
+        host_.ModeChanged(*this);
 }
 
 void TMDIChild::showModeMessage()

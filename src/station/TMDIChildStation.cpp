@@ -4,13 +4,13 @@ namespace talvix {
 
 TMDIChildStation::TMDIChildStation(TMainForm& owner, const StationServices& services)
     : loop_(services.loop)
-    , host_(owner, *this, services.portDialogs)
+    , host_(owner, *this, services)
     , child_(std::make_unique<TMDIChild>(services.loop, host_, services.messages, services.backends))
 { }
 
 TMDIChildStation::TMDIChildStation(TMainForm& owner, const StationServices& services, int no, const std::string& ID)
     : loop_(services.loop)
-    , host_(owner, *this, services.portDialogs)
+    , host_(owner, *this, services)
     , child_(TMDIChild::CreateUSB(services.loop, host_, services.messages, services.backends, no, ID))
 { }
 
@@ -34,10 +34,11 @@ void TMDIChildStation::Close()
     child.FormClose();
 }
 
-TMDIChildStation::Host::Host(TMainForm& owner, TMDIChildStation& station, PortDialogs& dialogs)
+TMDIChildStation::Host::Host(TMainForm& owner, TMDIChildStation& station, const StationServices& services)
     : owner_(owner)
     , station_(station)
-    , dialogs_(dialogs)
+    , dialogs_(services.portDialogs)
+    , activity_(services.activity)
 { }
 
 std::string TMDIChildStation::Host::GetText(const std::string& Ident, const std::string& Default) const
@@ -104,6 +105,18 @@ std::string TMDIChildStation::Host::ErrorDumpName() const
 void TMDIChildStation::Host::OpenEditor(const std::string& FileName)
 {
     owner_.OpenEditor(FileName);
+}
+
+void TMDIChildStation::Host::ModeChanged(const TMDIChild& child)
+{
+    if (activity_)
+        activity_->ModeChanged(child);
+}
+
+void TMDIChildStation::Host::FileStored(const TMDIChild& child, const std::string& path)
+{
+    if (activity_)
+        activity_->FileStored(child, path);
 }
 
 std::unique_ptr<StationHandle> TMDIChildStationFactory::CreateStation(TMainForm& owner)

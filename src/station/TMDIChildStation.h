@@ -17,6 +17,7 @@
 #include "shell/StationHandle.h"
 #include "shell/TMainForm.h"
 #include "station/PortDialogs.h"
+#include "station/StationActivity.h"
 #include "station/TMDIChild.h"
 
 namespace talvix {
@@ -27,6 +28,7 @@ struct StationServices {
     PortBackendFactory& backends;
     MessageDialogs& messages;
     PortDialogs& portDialogs;
+    StationActivity* activity = nullptr; // told of mode changes and stored files when set
 };
 
 // The station window's client area; the window is never resized.
@@ -74,7 +76,7 @@ public:
 private:
     class Host final : public StationHost {
     public:
-        Host(TMainForm& owner, TMDIChildStation& station, PortDialogs& dialogs);
+        Host(TMainForm& owner, TMDIChildStation& station, const StationServices& services);
         std::string GetText(const std::string& Ident, const std::string& Default) const override;
         std::string ProgPath() const override;
         int LogLevel() const override;
@@ -90,11 +92,14 @@ private:
         bool CtrlFilesEnable() const override;
         std::string ErrorDumpName() const override;
         void OpenEditor(const std::string& FileName) override;
+        void ModeChanged(const TMDIChild& child) override;
+        void FileStored(const TMDIChild& child, const std::string& path) override;
 
     private:
         TMainForm& owner_;
         TMDIChildStation& station_;
         PortDialogs& dialogs_;
+        StationActivity* activity_;
     };
 
     EventLoop& loop_;

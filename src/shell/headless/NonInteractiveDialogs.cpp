@@ -7,8 +7,6 @@ namespace talvix {
 
 namespace {
 
-constexpr const char* NoticePrefix = "talvix5: ";
-
 const char* typeName(TMsgDlgType type)
 {
     switch (type) {

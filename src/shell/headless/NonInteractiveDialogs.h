@@ -23,6 +23,9 @@
 
 namespace talvix {
 
+// How every notice line starts.
+inline constexpr const char* NoticePrefix = "talvix5: ";
+
 // The button a message box with these buttons is answered with.
 TModalResult NonInteractiveAnswer(unsigned buttons);
 // "OK", "Cancel", "No" ... as the notice lines name a result.
