@@ -56,6 +56,23 @@ private:
     EventLoop& loop_;
 };
 
+// What the stations report beyond their windows, in order.
+class RecordingActivity final : public StationActivity {
+public:
+    struct Event {
+        int StationsNr;
+        TMode mode;
+        std::string path; // empty for a mode change
+        bool operator==(const Event&) const = default;
+    };
+    void ModeChanged(const TMDIChild& child) override { events.push_back({ child.StationsNr, child.Mode, {} }); }
+    void FileStored(const TMDIChild& child, const std::string& path) override
+    {
+        events.push_back({ child.StationsNr, child.Mode, path });
+    }
+    std::vector<Event> events;
+};
+
 class StationWindowsTest : public ::testing::Test {
 protected:
     std::string ini() const { return root / "prog/Talvix5.ini"; }
@@ -131,7 +148,8 @@ protected:
     RecordingView view;
     LinePerPort backends { loop };
     ScriptedPortDialogs portDialogs;
-    TMDIChildStationFactory factory { StationServices { loop, backends, messages, portDialogs } };
+    RecordingActivity activity;
+    TMDIChildStationFactory factory { StationServices { loop, backends, messages, portDialogs, &activity } };
     std::unique_ptr<TMainForm> form;
 };
 
@@ -181,6 +199,19 @@ TEST_F(StationWindowsTest, DeletingTheMiddleOfThreeStationsRenumbersTheRealStati
     for (const char* line :
         { "start station: Com1", "close station: Com1", "close station: Com2", "close station: Com3" })
         EXPECT_TRUE(logHas(line)) << line;
+}
+
+// A refresh (mReset) or entering the mode the station is in is no change to report.
+TEST_F(StationWindowsTest, TheActivityHearsOfEachRealModeChange)
+{
+    writeStations({ 9600, 19200 });
+    start();
+    activity.events.clear();
+    TMDIChild& second = engine(serialStation(2));
+    for (const TMode mode : { OffLine, OffLine, mReset, Status, Status })
+        second.SetMode(mode);
+    using Event = RecordingActivity::Event;
+    EXPECT_EQ(activity.events, (std::vector<Event> { { 2, OffLine, {} }, { 2, Status, {} } }));
 }
 
 TEST_F(StationWindowsTest, AnAddedStationWhoseFirstPortDialogIsCancelledIsRemovedAgain)
