@@ -15,6 +15,7 @@
 #include <csignal>
 #include <iostream>
 #include <string>
+#include <utility>
 
 #include "Version.h"
 #include "platform/SignalPipe.h"
@@ -44,7 +45,12 @@ int runHeadless(const std::string& settingsArgument)
     QtProcessStarter processes;
     HeadlessProgram program({ loop, dialogs, stations, processes }, ExecutableFolder(), settingsArgument);
     // Installed before the start, so a signal during it is served as soon as the loop runs.
-    SignalPipe stopSignals(loop, { SIGINT, SIGTERM }, [&program](int signalNumber) {
+    // Ctrl-C in a terminal may reach the program together with the SIGTERM of a script that
+    // started it: the stop is announced and begun once.
+    bool stopping = false;
+    SignalPipe stopSignals(loop, { SIGINT, SIGTERM }, [&program, &stopping](int signalNumber) {
+        if (std::exchange(stopping, true))
+            return;
         std::cout << "talvix5 headless: stopping on " << (signalNumber == SIGINT ? "SIGINT" : "SIGTERM") << std::endl;
         program.close();
         QCoreApplication::quit();
