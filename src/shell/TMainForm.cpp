@@ -70,7 +70,15 @@ void TMainForm::LoadForm()
         Timer1_ = services_.loop.callLater(StartAsIconDelay, [this] { services_.view.HideApplication(); });
     }
     services_.view.SetBounds({ layout.XPos, layout.YPos, layout.Width, layout.Height });
-    for (int i = 1; i <= layout.ChildNo; ++i) {
+    int stations = layout.ChildNo;
+    if (stations > MaxStations) {
+        const std::string notice = "The settings file asks for " + std::to_string(stations)
+            + " stations (\"ChildNo\"); only the first " + std::to_string(MaxStations) + " are loaded.";
+        log_.MainWindowLine(notice);
+        services_.messages.ShowMessage(notice);
+        stations = MaxStations;
+    }
+    for (int i = 1; i <= stations; ++i) {
         StationHandle& station = addStation(services_.stations.CreateStation(*this));
         station.SetPosIndex(i - 1);
         station.ChildLoad(settings_->InitFile(), i, false);

@@ -50,6 +50,9 @@ struct MainFormServices {
     UsbWatcherFactory* usbWatchers = nullptr; // none: USB stations come only through OnUSBArrival
 };
 
+// A damaged "ChildNo" must not create stations until memory runs out; no real set-up has more.
+inline constexpr int MaxStations = 1000;
+
 class TMainForm {
 public:
     // progPath: the program's folder; settingsArgument: the first command-line argument, empty

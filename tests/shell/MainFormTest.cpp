@@ -126,7 +126,8 @@ TEST_F(MainFormTest, LoadsTheStationsOneToChildNo)
         int stations;
     };
     for (const Case& c :
-        { Case { "", 0 }, Case { "ChildNo=0\n", 0 }, Case { "ChildNo=-2\n", 0 }, Case { "ChildNo=3\n", 3 } }) {
+        { Case { "", 0 }, Case { "ChildNo=0\n", 0 }, Case { "ChildNo=-2\n", 0 }, Case { "ChildNo=3\n", 3 },
+            Case { "ChildNo=2147483647\n", MaxStations } }) {
         SCOPED_TRACE(c.childNo);
         factory.made.clear();
         writeSettings(c.childNo);
@@ -141,6 +142,8 @@ TEST_F(MainFormTest, LoadsTheStationsOneToChildNo)
         if (c.stations > 0) {
             EXPECT_EQ(form->ActiveMDIChild()->ChildNo(), c.stations); // the last one loaded is in front
         }
+        EXPECT_EQ(messages.shown.size(), c.stations == MaxStations ? 1u : 0u);
+        messages.shown.clear();
         form->FormShow();
         EXPECT_EQ(factory.made.size(), static_cast<std::size_t>(c.stations)) << "only the first showing loads";
     }
