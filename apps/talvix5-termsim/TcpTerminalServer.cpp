@@ -46,9 +46,7 @@ void TcpTerminalServer::accept(QTcpSocket* socket)
     });
     QObject::connect(socket, &QTcpSocket::disconnected, [this, socket, terminal, prefix] {
         printLine(prefix + " disconnected");
-        // The terminal talks to nobody until the next connection takes it.
-        terminal->setSend({});
-        terminal->setOnDropConnection({});
+        terminal->lineLost();
         idle_.push_back(terminal);
         socket->deleteLater();
     });

@@ -50,6 +50,18 @@ void SimTerminal::setSend(SendFn send)
     send_ = std::move(send);
 }
 
+void SimTerminal::lineLost()
+{
+    send_ = {};
+    onDrop_ = {};
+    output_.clear();
+    if (transferRunning()) {
+        sender_.reset();
+        if (onTransferEnd_)
+            onTransferEnd_(TransferResult::Cancelled);
+    }
+}
+
 void SimTerminal::setOnCommand(CommandFn onCommand)
 {
     onCommand_ = std::move(onCommand);

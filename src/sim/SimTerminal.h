@@ -63,6 +63,11 @@ public:
 
     // Bytes from the station.
     void onBytes(std::string_view bytes);
+    // The line to the station is gone (its connection closed): a transfer in progress gives up
+    // at once (Cancelled) instead of waiting out its time-outs, so the next connection finds the
+    // terminal answering; what was still to be sent is dropped. The terminal then talks to
+    // nobody until setSend gives it a line again.
+    void lineLost();
 
     // The live configuration: serial number, lock flag, generation and boot program change with
     // the commands; any field may be changed from outside at any time.

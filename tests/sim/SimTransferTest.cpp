@@ -98,6 +98,22 @@ TEST_F(SimTransferTest, ReceiverThatNeverAsksLeavesTheTerminalDeafForAMinuteOnly
     EXPECT_EQ(exchange("V\r"), statusAnswer(terminal.config()));
 }
 
+TEST_F(SimTransferTest, ALostLineEndsTheTransferAndTheNextLineFindsTheTerminalAnswering)
+{
+    const std::string file = threeBlockFile();
+    terminal.setData(file);
+    exchange("XD\r");
+    exchange("C");
+    terminal.lineLost();
+    EXPECT_EQ(transferEnds, (std::vector<TransferResult> { TransferResult::Cancelled }));
+    EXPECT_FALSE(terminal.transferRunning());
+    EXPECT_EQ(exchange("V\r"), "") << "nobody to talk to";
+
+    terminal.setSend([this](const std::string& bytes) { received += bytes; });
+    EXPECT_EQ(exchange("V\r"), statusAnswer(terminal.config()));
+    EXPECT_EQ(terminal.data(), file) << "the data stay for the next transfer";
+}
+
 TEST_F(SimTransferTest, WhatEachTransferCommandSends)
 {
     terminal.setData("");
