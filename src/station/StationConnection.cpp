@@ -1,6 +1,7 @@
 // The network connection of a station: a drop or an error cancels any transfer and brings the
 // station to WsDisconnect; WsReconnectTimer opens the port again 10 s later, and the connect
-// event returns the station to OffLine, from where polling finds the terminal again. A software
+// event returns the station to OffLine, from where polling finds the terminal again. A serial
+// port whose device went away takes the same way. A software
 // update keeps its mode through a drop, so that its own end handling still runs.
 #include "station/TMDIChild.h"
 
@@ -36,7 +37,12 @@ void TMDIChild::WsReconnectTimerTimer()
     } catch (const PortError& error) {
         LogMsg(1, std::string("reconnect: ") + error.what());
         WsReconnectTimer->setEnabled(true);
+        return;
     }
+    // A serial line has no connect event: a serial port open again (the adapter plugged back
+    // in) is the connection, or the station would never leave WsDisconnect and poll again.
+    if (ComPort->DeviceLayer() == TDeviceLayer::dlWin32 && ComPort->Open())
+        ComPortWsConnect();
 }
 
 } // namespace talvix

@@ -236,6 +236,28 @@ TEST_F(StationStateMachine, NetworkDropReconnectsTenSecondsLater)
     EXPECT_EQ(station.Mode, Status);
 }
 
+// The serial device reports itself lost (-2001) when its adapter is pulled.
+TEST_F(StationStateMachine, ALostSerialDeviceIsOpenedAgainAndPolledOnceItIsBack)
+{
+    rig.start(OffLine);
+    rig.tick(5);
+    ASSERT_EQ(station.Mode, Status);
+
+    rig.link.disconnect(-2001);
+    rig.loop.runPending();
+    EXPECT_EQ(station.Mode, WsDisconnect);
+    EXPECT_FALSE(station.ComPort->Open());
+    rig.backends.refuseOpen = true;
+    rig.loop.advance(std::chrono::milliseconds(10000));
+    EXPECT_EQ(station.Mode, WsDisconnect) << "not back yet";
+    rig.backends.refuseOpen = false;
+    rig.loop.advance(std::chrono::milliseconds(10000));
+    EXPECT_TRUE(station.ComPort->Open());
+    EXPECT_EQ(station.Mode, OffLine);
+    rig.tick(5);
+    EXPECT_EQ(station.Mode, Status);
+}
+
 TEST_F(StationStateMachine, SoftwareUpdateKeepsItsModeThroughTheReconnect)
 {
     rig.startNetwork();
