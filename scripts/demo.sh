@@ -79,5 +79,10 @@ if [ -n "${TALVIX_DEMO_SECONDS:-}" ]; then
   sleep "$TALVIX_DEMO_SECONDS" &
   wait $! || true
 else
-  wait "$talvix_pid" || true
+  # Only reached when talvix5 ended by itself (Ctrl-C leaves through the trap).
+  status=0
+  wait "$talvix_pid" || status=$?
+  talvix_pid=
+  echo "demo: talvix5 ended by itself with status $status" >&2
+  exit "$status"
 fi
