@@ -14,8 +14,10 @@
 
 #include <chrono>
 #include <cstring>
+#include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 extern char** environ;
@@ -78,7 +80,25 @@ public:
         return true;
     }
 
-    void signal(int signalNumber) { ::kill(pid_, signalNumber); }
+    // Reads until standard output holds a complete line that begins at offset from or later and
+    // contains text: that line (without its end), or nothing at the output's end or after limit.
+    // out().size() taken before an action marks where the lines it causes begin.
+    std::optional<std::string> waitForLineContaining(const std::string& text, Millis limit, std::size_t from = 0)
+    {
+        const auto deadline = std::chrono::steady_clock::now() + limit;
+        std::optional<std::string> line;
+        while (!(line = lineContaining(text, from)))
+            if (out_.fd < 0 || !readSome(deadline))
+                return lineContaining(text, from);
+        return line;
+    }
+
+    // Only while the child is ours: after wait() its number may belong to another process.
+    void signal(int signalNumber)
+    {
+        if (pid_ > 0)
+            ::kill(pid_, signalNumber);
+    }
     // Stops reading standard output: the child's next write to it finds no reader.
     void closeOut() { closeStream(out_); }
 
@@ -142,6 +162,26 @@ private:
             if (at == 0 || text[at - 1] == '\n')
                 return true;
         return false;
+    }
+
+    std::optional<std::string> lineContaining(const std::string& text, std::size_t from) const
+    {
+        const std::string_view all = out_.text;
+        std::size_t begin = from;
+        if (from > 0 && (from > all.size() || all[from - 1] != '\n')) {
+            // A line that from cuts began before it.
+            const std::size_t cut = all.find('\n', from);
+            begin = cut == std::string_view::npos ? all.size() : cut + 1;
+        }
+        for (std::size_t end = 0; begin < all.size(); begin = end + 1) {
+            end = all.find('\n', begin);
+            if (end == std::string_view::npos)
+                break;
+            const std::string_view line = all.substr(begin, end - begin);
+            if (line.find(text) != std::string_view::npos)
+                return std::string(line);
+        }
+        return std::nullopt;
     }
 
     // Waits for either stream until the deadline and takes what arrived; false when the
