@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what the build, the tests and the demo need, with apt-get. Does nothing when all is there.
+# Installs what the build, the tests, the demo and the benchmarks need, with apt-get. Does nothing
+# when all is there.
 set -euo pipefail
 
 packages=(
@@ -7,6 +8,7 @@ packages=(
   qt6-base-dev qt6-serialport-dev libusb-1.0-0-dev
   libgtest-dev googletest
   lrzsz socat ser2net
+  time
 )
 
 missing=()
