@@ -7,8 +7,12 @@
 
 namespace talvix {
 
+// The answers evaluated so far came over the line that was lost: the terminal now on the line
+// must answer its own polls before it shows online.
 void TMDIChild::ComPortWsConnect()
 {
+    RcvOK = 0;
+    DisplayCnt = 0;
     SetMode(OffLine);
 }
 

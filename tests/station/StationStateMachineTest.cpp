@@ -254,6 +254,8 @@ TEST_F(StationStateMachine, ALostSerialDeviceIsOpenedAgainAndPolledOnceItIsBack)
     rig.loop.advance(std::chrono::milliseconds(10000));
     EXPECT_TRUE(station.ComPort->Open());
     EXPECT_EQ(station.Mode, OffLine);
+    rig.tick();
+    EXPECT_EQ(station.Mode, OffLine) << "the answers of the lost line count no more";
     rig.tick(5);
     EXPECT_EQ(station.Mode, Status);
 }
