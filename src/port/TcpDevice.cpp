@@ -144,6 +144,8 @@ void TcpDevice::onWritable()
         int error = 0;
         socklen_t size = sizeof error;
         ::getsockopt(fd_, SOL_SOCKET, SO_ERROR, &error, &size);
+        if (error == 0 && connectedToItself(fd_))
+            error = ECONNREFUSED;
         if (error != 0) {
             failed(error);
             return;
@@ -156,6 +158,18 @@ void TcpDevice::onWritable()
     }
     if (events().writable)
         events().writable();
+}
+
+bool TcpDevice::connectedToItself(int fd)
+{
+    sockaddr_storage local {};
+    sockaddr_storage peer {};
+    socklen_t localLength = sizeof local;
+    socklen_t peerLength = sizeof peer;
+    if (::getsockname(fd, reinterpret_cast<sockaddr*>(&local), &localLength) != 0
+        || ::getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &peerLength) != 0)
+        return false;
+    return localLength == peerLength && std::memcmp(&local, &peer, localLength) == 0;
 }
 
 void TcpDevice::close()

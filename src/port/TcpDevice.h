@@ -36,6 +36,10 @@ public:
 
     // A decimal port number, or a TCP service name; 0 when neither gives a port.
     static std::uint16_t resolvePort(const std::string& port);
+    // Whether the connected socket fd is its own peer. Connecting to a local port nobody listens
+    // on can pick that very port as the source and connect the socket to itself (simultaneous
+    // open); such a connection counts as refused, or the station would poll its own echo.
+    static bool connectedToItself(int fd);
 
 private:
     void onWritable();

@@ -8,6 +8,7 @@
 
 #include "QtLoopFixture.h"
 #include "port/StandardDevices.h"
+#include "port/TcpDevice.h"
 
 using namespace talvix;
 using namespace talvix::test;
@@ -198,4 +199,31 @@ TEST_F(TcpPort, ClosingAConnectedPortDisconnectsOnce)
     port.SetOpen(false);
     serveFor(50ms);
     EXPECT_EQ(events, (std::vector<std::string> { "connect", "disconnect" }));
+}
+
+// A socket bound to a port and connected to that same port is its own peer, as a connection to
+// a local port nobody listens on can become; a connection to a server is not.
+TEST(TcpDeviceEndpoints, ASocketConnectedToItselfIsToldFromARealConnection)
+{
+    const auto connectFrom = [](std::uint16_t sourcePort, std::uint16_t targetPort) {
+        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a {};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        a.sin_port = htons(sourcePort);
+        ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+        socklen_t len = sizeof a;
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
+        a.sin_port = htons(targetPort != 0 ? targetPort : ntohs(a.sin_port));
+        EXPECT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+        return fd;
+    };
+    const int itself = connectFrom(0, 0);
+    EXPECT_TRUE(TcpDevice::connectedToItself(itself));
+    ::close(itself);
+
+    Server server;
+    const int client = connectFrom(0, static_cast<std::uint16_t>(std::stoi(server.port())));
+    EXPECT_FALSE(TcpDevice::connectedToItself(client));
+    ::close(client);
 }
