@@ -7,12 +7,14 @@
 
 namespace talvix {
 
-// The answers evaluated so far came over the line that was lost: the terminal now on the line
-// must answer its own polls before it shows online.
+// The answers evaluated so far, lock flags included, came over the line that was lost: the
+// terminal now on the line must answer its own polls before it shows online.
 void TMDIChild::ComPortWsConnect()
 {
     RcvOK = 0;
     DisplayCnt = 0;
+    Fg_DatenSperre = false;
+    Fg_TransferSperre = false;
     SetMode(OffLine);
 }
 

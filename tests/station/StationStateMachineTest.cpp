@@ -251,6 +251,7 @@ TEST_F(StationStateMachine, ALostSerialDeviceIsOpenedAgainAndPolledOnceItIsBack)
     rig.loop.advance(std::chrono::milliseconds(10000));
     EXPECT_EQ(station.Mode, WsDisconnect) << "not back yet";
     rig.backends.refuseOpen = false;
+    station.Fg_DatenSperre = true; // the lock of the terminal that was on the line
     rig.loop.advance(std::chrono::milliseconds(10000));
     EXPECT_TRUE(station.ComPort->Open());
     EXPECT_EQ(station.Mode, OffLine);
