@@ -27,6 +27,7 @@
 # Uses bash (5: $EPOCHREALTIME), cmake, /usr/bin/time, ps, awk, sed, grep, getconf, mkfifo.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/lib/station-settings.sh
 seconds=${1:-${TALVIX_BENCH_SECONDS:-60}}
 stations=${TALVIX_BENCH_STATIONS:-50}
 records=${TALVIX_BENCH_RECORDS:-3}
@@ -86,20 +87,11 @@ for _ in $(seq 100); do
 done
 [ "${#ports[@]}" -eq "$stations" ] || { echo "stations_50: the simulator did not start" >&2; exit 1; }
 
-station() { # number, then the keys that differ from the template
-    local n=$1
-    shift
-    echo
-    echo "[STATION$n]"
-    sed -n '/^\[DEFAULT\]/,/^$/{/^\[/d;/^$/d;p}' data/Talvix5.def |
-        grep -v -E "^($(printf '%s|' "${@%%=*}")DataPath)="
-    printf '%s\n' "$@" "DataPath=$home/data/"
-}
 {
     sed -e "s/^LogLevel=.*/LogLevel=$log_level/" -e 's/^UsbEnable=.*/UsbEnable=0/' \
         -e "s/^ChildNo=.*/ChildNo=$stations/" data/Talvix5.def
     for ((n = 1; n <= stations; ++n)); do
-        station "$n" Com=0 Winsock=1 WsAddress=127.0.0.1 WsPort="${ports[n - 1]}" 'DataFileName=station-%S-###.txt'
+        station_section "$n" "$home/data" Com=0 Winsock=1 WsAddress=127.0.0.1 WsPort="${ports[n - 1]}" 'DataFileName=station-%S-###.txt'
     done
 } >"$home/settings/Talvix5.ini"
 

@@ -7,6 +7,7 @@
 # runs until Ctrl-C. Either way both programs are stopped and nothing is left running.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source scripts/lib/station-settings.sh
 bash scripts/setup.sh
 bash scripts/build.sh
 
@@ -52,20 +53,11 @@ echo "demo: simulated terminals on tcp 127.0.0.1:$port and on $demo/com40"
 
 # The settings: the factory file with the log on, no USB, COM40 mapped to the pseudo-terminal
 # and two stations made from its station template.
-station() { # number, then the keys that differ from the template
-  local n=$1
-  shift
-  echo
-  echo "[STATION$n]"
-  sed -n '/^\[DEFAULT\]/,/^$/{/^\[/d;/^$/d;p}' data/Talvix5.def |
-    grep -v -E "^($(printf '%s|' "${@%%=*}")DataPath)="
-  printf '%s\n' "$@" "DataPath=$home/data/"
-}
 {
   sed -e 's/^LogLevel=.*/LogLevel=1/' -e 's/^UsbEnable=.*/UsbEnable=0/' -e 's/^ChildNo=.*/ChildNo=2/' \
     -e "s|^\\[ComPorts\\]\$|[ComPorts]\\nCOM40=$demo/com40|" data/Talvix5.def
-  station 1 Com=0 Winsock=1 WsAddress=127.0.0.1 WsPort="$port" 'DataFileName=network-%S-###.txt'
-  station 2 Com=40 Winsock=0 Baud=19200 'DataFileName=serial-%S-###.txt'
+  station_section 1 "$home/data" Com=0 Winsock=1 WsAddress=127.0.0.1 WsPort="$port" 'DataFileName=network-%S-###.txt'
+  station_section 2 "$home/data" Com=40 Winsock=0 Baud=19200 'DataFileName=serial-%S-###.txt'
 } >"$home/settings/Talvix5.ini"
 
 if [ -n "${TALVIX_DEMO_SECONDS:-}" ]; then
