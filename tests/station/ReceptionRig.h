@@ -37,6 +37,15 @@ private:
     std::optional<std::string> saved_;
 };
 
+// A terminal's data memory of two records, and what storing it keeps (the footer line goes).
+inline const std::string TwoRecords = "%%STX/123456/180324/143000\r\n"
+                                      "000001;4000000000017;1\r\n"
+                                      "000002;4000000000024;1\r\n"
+                                      "%%ETX 00002\r\n";
+inline const std::string TwoRecordsStored = "%%STX/123456/180324/143000\r\n"
+                                            "000001;4000000000017;1\r\n"
+                                            "000002;4000000000024;1\r\n";
+
 // Names of the files in folder, sorted.
 inline std::vector<std::string> FilesIn(const std::string& folder)
 {

@@ -31,14 +31,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-const std::string TwoRecords = "%%STX/123456/180324/143000\r\n"
-                               "000001;4000000000017;1\r\n"
-                               "000002;4000000000024;1\r\n"
-                               "%%ETX 00002\r\n";
-const std::string TwoRecordsStored = "%%STX/123456/180324/143000\r\n"
-                                     "000001;4000000000017;1\r\n"
-                                     "000002;4000000000024;1\r\n";
-
 // Writes all of bytes to a descriptor whose other end reads them soon.
 void writeAll(int fd, const std::string& bytes)
 {

@@ -17,13 +17,6 @@ using namespace talvix::test;
 
 namespace {
 
-const std::string TwoRecords = "%%STX/123456/180324/143000\r\n"
-                               "000001;4000000000017;1\r\n"
-                               "000002;4000000000024;1\r\n"
-                               "%%ETX 00002\r\n";
-const std::string TwoRecordsStored = "%%STX/123456/180324/143000\r\n"
-                                     "000001;4000000000017;1\r\n"
-                                     "000002;4000000000024;1\r\n";
 const std::string NotStoredText = "T0\rCM00FEHLER  bei der Daten\xFC"
                                   "bertragung\r";
 
