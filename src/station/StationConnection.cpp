@@ -1,8 +1,8 @@
 // The network connection of a station: a drop or an error cancels any transfer and brings the
 // station to WsDisconnect; WsReconnectTimer opens the port again 10 s later, and the connect
 // event returns the station to OffLine, from where polling finds the terminal again. A serial
-// port whose device went away takes the same way. A software
-// update keeps its mode through a drop, so that its own end handling still runs.
+// port whose device went away takes the same way. A software update keeps its mode through a
+// drop, so that its own end handling still runs.
 #include "station/TMDIChild.h"
 
 namespace talvix {
