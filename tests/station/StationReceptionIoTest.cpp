@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
-
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -21,7 +19,7 @@
 #include <string>
 
 #include "platform/ProfileFile.h"
-#include "platform/qt/QtLoop.h"
+#include "port/QtLoopFixture.h"
 #include "port/StandardPortBackends.h"
 #include "station/ReceptionRig.h"
 
@@ -66,17 +64,8 @@ private:
     std::unique_ptr<FdWatch> watch_;
 };
 
-class StationReceptionIo : public ::testing::Test {
+class StationReceptionIo : public QtLoopFixture {
 protected:
-    static void SetUpTestSuite()
-    {
-        static int argc = 1;
-        static char name[] = "station_io_tests";
-        static char* argv[] = { name, nullptr };
-        if (!QCoreApplication::instance())
-            new QCoreApplication(argc, argv);
-    }
-
     StationReceptionIo()
     {
         std::filesystem::create_directories(dataFolder);
@@ -103,7 +92,6 @@ protected:
     const std::string tempFolder = folder / "temp";
     TempFolderVariable temp { tempFolder };
     ProfileFile settings { folder / "Talvix5.ini" };
-    QtLoop loop;
     sim::SimTerminal terminal { loop };
     ScriptedHost host { folder.path() };
     ScriptedDialogs dialogs;
